@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavox {
+
+// A Windows profile (INI) file on the host: case-insensitive section and key names, trimmed names and values,
+// quotes stripped, defaults for missing keys, immediate atomic writes with CRLF lines. The bytes of names and
+// values are kept as they are (they are in the code page of whoever wrote them). Lines that are not touched
+// by a write stay exactly as they were. The file is re-read whenever it changed on disk, so changes made by
+// another program between two calls are seen and kept.
+class ProfileFile {
+public:
+    explicit ProfileFile(std::filesystem::path host_path);
+
+    const std::filesystem::path& Path() const { return path_; }
+
+    // The value, at most 1023 bytes; the default (trailing blanks trimmed) when the section or key is
+    // missing.
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view default_value) const;
+    // Windows' integer reading: optional sign, leading digits, stops at the first other character (no digits
+    // give 0); the default when the key is missing or its value is empty. Out-of-range values are clamped.
+    int ReadInteger(std::string_view section, std::string_view key, int default_value) const;
+    // True when the integer value is not 0.
+    bool ReadBool(std::string_view section, std::string_view key, bool default_value) const;
+
+    // Writes create the file and the section as needed; a new key goes to the end of its section. They return
+    // false when the file could not be written, and the file on disk then keeps its previous content. A name
+    // or value that would not read back the same (a line break, "=" in a key, "]" in a section name, a key
+    // that would read as a comment or a header) is refused with false. Deleting what is not there succeeds
+    // and does not create the file.
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteInteger(std::string_view section, std::string_view key, int value);
+    bool WriteBool(std::string_view section, std::string_view key, bool value);
+    bool DeleteKey(std::string_view section, std::string_view key);
+    bool EraseSection(std::string_view section);
+
+    // Section names in file order (the first of duplicates only).
+    std::vector<std::string> ReadSections() const;
+    // Key names of a section in file order (the first of duplicates only).
+    std::vector<std::string> ReadSection(std::string_view section) const;
+    // True for a section header even when the section has no keys.
+    bool SectionExists(std::string_view section) const;
+    bool ValueExists(std::string_view section, std::string_view key) const;
+
+private:
+    enum class LineEnd : std::uint8_t { None, Lf, CrLf, Cr };
+    enum class LineKind : std::uint8_t { Other, Section, Key };
+    struct Line {
+        std::string text; // without its line end
+        LineEnd end = LineEnd::CrLf;
+        LineKind kind = LineKind::Other;
+        std::string folded_name; // section or key name, trimmed, ASCII lower case
+    };
+    struct Stamp {
+        std::int64_t mtime_ns = 0;
+        std::int64_t ctime_ns = 0;
+        std::uintmax_t size_bytes = 0;
+        std::uintmax_t inode = 0;
+        std::uintmax_t device = 0;
+        bool exists = false;
+        bool operator==(const Stamp&) const = default;
+    };
+
+    static Line MakeLine(std::string text, LineEnd end);
+    static std::vector<Line> SplitLines(std::string_view content);
+    template <typename StatBuffer> static Stamp StampOf(const StatBuffer& st);
+
+    // False when the file exists but could not be read; the content then reads as empty.
+    bool Refresh() const;
+    // Indexes into lines_; lines_.size() when not found.
+    std::size_t FindSection(std::string_view section) const;
+    std::size_t SectionEnd(std::size_t header) const;
+    std::size_t FindKey(std::size_t header, std::string_view key) const;
+    std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
+    bool Store(std::vector<Line> lines);
+
+    std::filesystem::path path_;
+    mutable std::string content_; // the bytes lines_ were made from
+    mutable std::vector<Line> lines_;
+    mutable std::optional<Stamp> loaded_stamp_; // stamp of the content in lines_
+    mutable std::int64_t loaded_at_ns_ = 0;     // wall clock just before that content was read
+};
+
+} // namespace tavox
