@@ -1,0 +1,266 @@
+#include "platform/registry.h"
+
+#include "platform/registry_hive.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+namespace tavox {
+
+namespace {
+
+// What tells us the file changed since we read it.
+struct FileStamp {
+    std::int64_t mtime_ns = 0;
+    std::uintmax_t size_bytes = 0;
+    std::uintmax_t inode = 0;
+    bool exists = false;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const struct stat& info) {
+    return {static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
+            static_cast<std::uintmax_t>(info.st_size), static_cast<std::uintmax_t>(info.st_ino), true};
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() { Close(); }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int Get() const { return fd_; }
+    bool Valid() const { return fd_ >= 0; }
+    bool Close() {
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+// Removes a temporary file unless it was put in place.
+class TempFile {
+public:
+    explicit TempFile(std::string path) : path_(std::move(path)) {}
+    ~TempFile() {
+        if (!path_.empty()) {
+            ::unlink(path_.c_str());
+        }
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+std::optional<std::string> ReadAll(int fd, std::size_t size_hint) {
+    std::string bytes;
+    bytes.reserve(size_hint);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (count == 0) {
+            return bytes;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+} // namespace
+
+struct Registry::HiveFile {
+    HiveFile(std::filesystem::path file, std::string_view root_name)
+        : path(std::move(file)), relative_to(root_name) {}
+
+    const RegistryHive& Current() {
+        Refresh();
+        return hive;
+    }
+
+    // Reads the file again when it changed, applies the edit and writes the file when the edit changed it.
+    bool Edit(const std::function<HiveEdit(RegistryHive&)>& edit) {
+        Refresh();
+        if (!readable) {
+            return false;
+        }
+        switch (edit(hive)) {
+        case HiveEdit::Refused:
+            return false;
+        case HiveEdit::Unchanged:
+            return true;
+        case HiveEdit::Changed:
+            break;
+        }
+        if (Store()) {
+            return true;
+        }
+        loaded.reset(); // what we hold is not what the file says: read it again
+        return false;
+    }
+
+    void Refresh() {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR) {
+                if (!loaded || loaded->exists) {
+                    hive = RegistryHive();
+                    loaded = FileStamp{};
+                }
+                readable = true;
+            } else {
+                Unreadable();
+            }
+            return;
+        }
+        if (loaded && *loaded == StampOf(info)) {
+            return;
+        }
+        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!file.Valid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            Unreadable();
+            return;
+        }
+        const auto bytes = ReadAll(file.Get(), static_cast<std::size_t>(info.st_size));
+        if (!bytes) {
+            Unreadable();
+            return;
+        }
+        hive = RegistryHive::Parse(*bytes);
+        loaded = StampOf(info);
+        readable = true;
+    }
+
+    // A file we cannot read reads as empty, and is never replaced: that would lose what it holds.
+    void Unreadable() {
+        hive = RegistryHive();
+        loaded.reset();
+        readable = false;
+    }
+
+    // Temporary file in the same directory, flushed to disk, then renamed over the old one: a crash leaves
+    // either the old file or the new one.
+    bool Store() {
+        const std::string bytes = hive.Serialize(relative_to);
+        std::filesystem::path directory = path.parent_path();
+        if (directory.empty()) {
+            directory = ".";
+        }
+        std::error_code error;
+        std::filesystem::create_directories(directory, error);
+        std::string temp_name = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
+        FileDescriptor file(::mkstemp(temp_name.data()));
+        if (!file.Valid()) {
+            return false;
+        }
+        TempFile temp(temp_name);
+        struct stat old_info {};
+        const mode_t mode = ::stat(path.c_str(), &old_info) == 0 ? (old_info.st_mode & 07777) : 0644;
+        if (::fchmod(file.Get(), mode) != 0 || !WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 ||
+            !file.Close() || std::rename(temp.Path().c_str(), path.c_str()) != 0) {
+            return false;
+        }
+        temp.Keep();
+        FileDescriptor directory_file(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (directory_file.Valid()) {
+            ::fsync(directory_file.Get());
+        }
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0) {
+            loaded = StampOf(info);
+        } else {
+            loaded.reset();
+        }
+        return true;
+    }
+
+    std::filesystem::path path;
+    std::string_view relative_to;
+    RegistryHive hive;
+    std::optional<FileStamp> loaded; // stamp of the file whose content `hive` holds
+    bool readable = true;
+};
+
+Registry::Registry(std::filesystem::path system_reg, std::filesystem::path user_reg)
+    : system_(std::make_unique<HiveFile>(std::move(system_reg), "REGISTRY\\\\Machine")),
+      user_(std::make_unique<HiveFile>(std::move(user_reg), "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000")) {}
+
+Registry::~Registry() = default;
+Registry::Registry(Registry&&) noexcept = default;
+Registry& Registry::operator=(Registry&&) noexcept = default;
+
+Registry::HiveFile& Registry::Hive(RegistryRoot root) const {
+    return root == RegistryRoot::LocalMachine ? *system_ : *user_;
+}
+
+std::optional<std::string> Registry::ReadString(RegistryRoot root, std::string_view key,
+                                                std::string_view value_name) const {
+    return Hive(root).Current().ReadString(key, value_name);
+}
+
+bool Registry::KeyExists(RegistryRoot root, std::string_view key) const {
+    return Hive(root).Current().KeyExists(key);
+}
+
+std::vector<std::string> Registry::SubKeys(RegistryRoot root, std::string_view key) const {
+    return Hive(root).Current().SubKeys(key);
+}
+
+std::vector<std::string> Registry::ValueNames(RegistryRoot root, std::string_view key) const {
+    return Hive(root).Current().ValueNames(key);
+}
+
+bool Registry::WriteString(RegistryRoot root, std::string_view key, std::string_view value_name,
+                           std::string_view data) {
+    return Hive(root).Edit([&](RegistryHive& hive) { return hive.WriteString(key, value_name, data); });
+}
+
+bool Registry::CreateKey(RegistryRoot root, std::string_view key) {
+    return Hive(root).Edit([&](RegistryHive& hive) { return hive.CreateKey(key); });
+}
+
+bool Registry::DeleteValue(RegistryRoot root, std::string_view key, std::string_view value_name) {
+    return Hive(root).Edit([&](RegistryHive& hive) { return hive.DeleteValue(key, value_name); });
+}
+
+bool Registry::DeleteKeyTree(RegistryRoot root, std::string_view key) {
+    return Hive(root).Edit([&](RegistryHive& hive) { return hive.DeleteKeyTree(key); });
+}
+
+bool Registry::DeleteKey(RegistryRoot root, std::string_view key) {
+    return Hive(root).Edit([&](RegistryHive& hive) { return hive.DeleteKey(key); });
+}
+
+} // namespace tavox

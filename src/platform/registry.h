@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavox {
+
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
+class RegistryHive;
+
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER over a machine's Wine-format registry files (system.reg and
+// user.reg). Key paths are relative to the root, "\"-separated, matched without regard to case; a leading "\"
+// is allowed. An empty value name is the key's default value. Strings are UTF-8. Each file is parsed once and
+// parsed again only when it changed on disk; writes replace the file atomically and keep every key and value
+// they did not touch as it was.
+class Registry {
+public:
+    Registry(std::filesystem::path system_reg, std::filesystem::path user_reg);
+    ~Registry();
+    Registry(Registry&&) noexcept;
+    Registry& operator=(Registry&&) noexcept;
+
+    // A string value (REG_SZ, or REG_EXPAND_SZ unexpanded); nullopt when the key or value is missing or the
+    // value is of another type.
+    std::optional<std::string> ReadString(RegistryRoot root, std::string_view key,
+                                          std::string_view value_name) const;
+    bool KeyExists(RegistryRoot root, std::string_view key) const;
+    // Names of the direct subkeys, in file order.
+    std::vector<std::string> SubKeys(RegistryRoot root, std::string_view key) const;
+    std::vector<std::string> ValueNames(RegistryRoot root, std::string_view key) const;
+
+    // Sets a REG_SZ value, creating the key and its parents as needed.
+    bool WriteString(RegistryRoot root, std::string_view key, std::string_view value_name,
+                     std::string_view data);
+    // Creates the key and its parents; true when it exists afterwards.
+    bool CreateKey(RegistryRoot root, std::string_view key);
+    // False when the value did not exist or the file could not be written.
+    bool DeleteValue(RegistryRoot root, std::string_view key, std::string_view value_name);
+    // Deletes the key with all its subkeys. False when it did not exist or the file could not be written.
+    bool DeleteKeyTree(RegistryRoot root, std::string_view key);
+    // Deletes the key only when it has no subkeys (as Windows NT does).
+    bool DeleteKey(RegistryRoot root, std::string_view key);
+
+private:
+    struct HiveFile;
+    HiveFile& Hive(RegistryRoot root) const;
+
+    std::unique_ptr<HiveFile> system_;
+    std::unique_ptr<HiveFile> user_;
+};
+
+} // namespace tavox
