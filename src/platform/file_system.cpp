@@ -1,0 +1,236 @@
+#include "platform/file_system.h"
+
+#include "platform/windows_path.h"
+
+#include <algorithm>
+#include <charconv>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace tavox {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Wine keeps the DOS attributes of a file in this extended attribute, as "0x" and hex digits.
+constexpr const char* kDosAttributeName = "user.DOSATTRIB";
+constexpr std::uint32_t kKeptBits = FileAttribute::Hidden | FileAttribute::System | FileAttribute::Archive;
+
+std::optional<std::uint32_t> ReadDosAttributes(const fs::path& path) {
+    char buffer[32] = {};
+    const ssize_t length = ::getxattr(path.c_str(), kDosAttributeName, buffer, sizeof buffer - 1);
+    if (length <= 0) {
+        return std::nullopt;
+    }
+    std::string_view text(buffer, static_cast<std::size_t>(length));
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    std::uint32_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (result.ec != std::errc{}) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+void WriteDosAttributes(const fs::path& path, std::uint32_t attributes) {
+    char buffer[16] = {'0', 'x'};
+    const auto result = std::to_chars(buffer + 2, buffer + sizeof buffer, attributes & kKeptBits, 16);
+    // A file system without extended attributes keeps only read-only; that is all Windows programs rely on.
+    ::setxattr(path.c_str(), kDosAttributeName, buffer, static_cast<std::size_t>(result.ptr - buffer), 0);
+}
+
+bool IsWritable(const fs::file_status& status) {
+    return (status.permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+std::uint32_t AttributesOf(const fs::path& path, const fs::file_status& status) {
+    std::uint32_t attributes = 0;
+    if (fs::is_directory(status)) {
+        attributes |= FileAttribute::Directory;
+    }
+    if (!IsWritable(status)) {
+        attributes |= FileAttribute::ReadOnly;
+    }
+    if (const std::optional<std::uint32_t> kept = ReadDosAttributes(path)) {
+        attributes |= *kept & kKeptBits;
+    } else if (!fs::is_directory(status)) {
+        attributes |= FileAttribute::Archive; // a file that nobody archived yet, as Windows marks new files
+    }
+    return attributes == 0 ? FileAttribute::Normal : attributes;
+}
+
+} // namespace
+
+bool FileSystem::FileExists(std::string_view path) const {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    return host && fs::is_regular_file(*host, ec);
+}
+
+bool FileSystem::DirectoryExists(std::string_view path) const {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    return host && fs::is_directory(*host, ec);
+}
+
+std::optional<std::uint64_t> FileSystem::FileSize(std::string_view path) const {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host || !fs::is_regular_file(*host, ec)) {
+        return std::nullopt;
+    }
+    const std::uintmax_t size = fs::file_size(*host, ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    return size;
+}
+
+std::optional<std::uint32_t> FileSystem::GetAttributes(std::string_view path) const {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host) {
+        return std::nullopt;
+    }
+    const fs::file_status status = fs::status(*host, ec);
+    if (ec || !fs::exists(status)) {
+        return std::nullopt;
+    }
+    return AttributesOf(*host, status);
+}
+
+bool FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host || !fs::exists(*host, ec)) {
+        return false;
+    }
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write;
+    if (attributes & FileAttribute::ReadOnly) {
+        fs::permissions(*host, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove, ec);
+    } else {
+        fs::permissions(*host, write, fs::perm_options::add, ec);
+    }
+    if (ec) {
+        return false;
+    }
+    WriteDosAttributes(*host, attributes);
+    return true;
+}
+
+bool FileSystem::CreateDirectory(std::string_view path) {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host || fs::exists(fs::symlink_status(*host, ec)) || !fs::is_directory(host->parent_path(), ec)) {
+        return false;
+    }
+    return fs::create_directory(*host, ec) && !ec;
+}
+
+bool FileSystem::RemoveDirectory(std::string_view path) {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host) {
+        return false;
+    }
+    const fs::file_status link = fs::symlink_status(*host, ec);
+    if (fs::is_symlink(link)) {
+        return fs::is_directory(*host, ec) && ::unlink(host->c_str()) == 0;
+    }
+    return fs::is_directory(link) && ::rmdir(host->c_str()) == 0;
+}
+
+bool FileSystem::DeleteFile(std::string_view path) {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host) {
+        return false;
+    }
+    const fs::file_status link = fs::symlink_status(*host, ec);
+    if (ec || !fs::exists(link) || fs::is_directory(link)) {
+        return false;
+    }
+    if (!fs::is_symlink(link) && !IsWritable(link)) {
+        return false; // Windows refuses to delete a read-only file
+    }
+    return ::unlink(host->c_str()) == 0;
+}
+
+bool FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+    const auto source = HostPath(from);
+    const auto target = HostPath(to);
+    std::error_code ec;
+    if (!source || !target || !fs::is_regular_file(*source, ec)) {
+        return false;
+    }
+    const fs::file_status existing = fs::status(*target, ec);
+    if (fs::exists(existing)) {
+        if (fail_if_exists || !fs::is_regular_file(existing) || !IsWritable(existing)) {
+            return false;
+        }
+    }
+    // Copy through a temporary name so that a failed copy never leaves a half-written target behind.
+    fs::path temporary = *target;
+    temporary += ".tavox-copy";
+    fs::copy_file(*source, temporary, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    fs::rename(temporary, *target, ec);
+    if (ec) {
+        fs::remove(temporary, ec);
+        return false;
+    }
+    if (const std::optional<std::uint32_t> kept = ReadDosAttributes(*source)) {
+        WriteDosAttributes(*target, *kept);
+    }
+    return true;
+}
+
+std::vector<FindEntry> FileSystem::FindFiles(std::string_view pattern) const {
+    std::vector<FindEntry> entries;
+    const std::size_t cut = pattern.find_last_of("\\/");
+    if (cut == std::string_view::npos) {
+        return entries;
+    }
+    const std::string_view mask = pattern.substr(cut + 1);
+    std::string directory(pattern.substr(0, cut));
+    if (directory.size() == 2) {
+        directory += '\\'; // "C:" + "\*.*" names the root
+    }
+    const auto host = HostPath(directory);
+    std::error_code ec;
+    if (!host || !fs::is_directory(*host, ec)) {
+        return entries;
+    }
+    const CodePage code_page = drives_->NameCodePage();
+    for (fs::directory_iterator it(*host, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = FromUtf8(it->path().filename().string(), code_page);
+        if (!MatchesWildcard(name, mask.empty() ? "*" : mask)) {
+            continue;
+        }
+        std::error_code status_error;
+        const fs::file_status status = fs::status(it->path(), status_error);
+        if (status_error) {
+            continue; // a dangling link
+        }
+        FindEntry entry{std::move(name), AttributesOf(it->path(), status), 0};
+        if (fs::is_regular_file(status)) {
+            entry.size_bytes = fs::file_size(it->path(), status_error);
+        }
+        entries.push_back(std::move(entry));
+    }
+    std::sort(entries.begin(), entries.end(), [](const FindEntry& a, const FindEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
+} // namespace tavox

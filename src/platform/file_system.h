@@ -1,0 +1,72 @@
+#pragma once
+
+#include "platform/drive_map.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavox {
+
+// File attribute bits as Windows numbers them.
+namespace FileAttribute {
+inline constexpr std::uint32_t ReadOnly = 0x01;
+inline constexpr std::uint32_t Hidden = 0x02;
+inline constexpr std::uint32_t System = 0x04;
+inline constexpr std::uint32_t Directory = 0x10;
+inline constexpr std::uint32_t Archive = 0x20;
+inline constexpr std::uint32_t Normal = 0x80;
+} // namespace FileAttribute
+
+struct FindEntry {
+    std::string name; // in the machine's code page
+    std::uint32_t attributes = 0;
+    std::uint64_t size_bytes = 0;
+
+    bool IsDirectory() const { return (attributes & FileAttribute::Directory) != 0; }
+};
+
+// The file operations of the menu, in Windows terms, on the drives of a drive map. Read-only is the host's
+// write bit; hidden, system and archive are kept where Wine keeps them (the user.DOSATTRIB extended
+// attribute), and are lost silently on a file system without extended attributes. A path outside every drive
+// does not exist, and nothing is ever written or deleted there. Deleting a symbolic link removes the link,
+// never what it points to.
+class FileSystem {
+public:
+    explicit FileSystem(const DriveMap& drives) : drives_(&drives) {}
+
+    const DriveMap& Drives() const { return *drives_; }
+    std::optional<std::filesystem::path> HostPath(std::string_view windows_path) const {
+        return drives_->ToHostPath(windows_path);
+    }
+
+    // Regular files only (or links to them), as a file-age test on Windows sees them.
+    bool FileExists(std::string_view path) const;
+    bool DirectoryExists(std::string_view path) const;
+    std::optional<std::uint64_t> FileSize(std::string_view path) const;
+
+    std::optional<std::uint32_t> GetAttributes(std::string_view path) const;
+    bool SetAttributes(std::string_view path, std::uint32_t attributes);
+
+    // The parent must exist; fails when something of the name exists.
+    bool CreateDirectory(std::string_view path);
+    // Only an empty directory; a link to a directory is removed as the link.
+    bool RemoveDirectory(std::string_view path);
+    // Fails on a read-only file, as on Windows.
+    bool DeleteFile(std::string_view path);
+    // Copies content and attributes; with fail_if_exists an existing target is an error, otherwise it is
+    // replaced unless it is read-only.
+    bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists);
+
+    // The entries of a directory that match a pattern such as "C:\GAMES\*.*" or "D:\DEMOS\X\*.EXE", in name
+    // order, without "." and "..".
+    std::vector<FindEntry> FindFiles(std::string_view pattern) const;
+
+private:
+    const DriveMap* drives_;
+};
+
+} // namespace tavox
