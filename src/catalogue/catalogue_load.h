@@ -1,0 +1,37 @@
+#pragma once
+
+#include "catalogue/catalogue_state.h"
+#include "platform/profile_file.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavox {
+
+struct DetectionContext;
+
+enum class LoadOutcome {
+    Loaded,
+    LoadedWithError,    // loaded, but a value was wrong; the message says which
+    CdDirUnreachable,   // the menu's directory on the CD cannot be entered: nothing was loaded
+    CatalogueMissing,   // no TAVOX95.INI: the program ends
+};
+
+struct LoadResult {
+    LoadOutcome outcome = LoadOutcome::Loaded;
+    std::string message;     // for an error box, when the outcome is not Loaded
+    std::string IssueLabel;  // "3-98"
+    std::string Title;       // "TAVOX CD 3-98"
+    std::string CdMenuDir;   // CdDrive + "\TAVOX\"
+    std::optional<ProfileFile> Catalogue; // the open catalogue, kept for later reads
+};
+
+// "3-98" for "0398", "12-97" for "1297", "-" for an empty issue.
+std::string IssueLabel(std::string_view cd_issue);
+
+// Loads the CD's catalogue into the records and counts and detects each demo's and readers' item's state.
+// `detection` must have its CdDrive set; the load fills its CdIssue and CurrentDir as it goes.
+LoadResult LoadCatalogue(DetectionContext& detection, CatalogueState& state);
+
+} // namespace tavox

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavox {
+
+class ProfileFile;
+struct TDemos;
+
+// The user's settings file "tavox.ini": [Main] with the user's choices, and one section "CD" + MMYY per issue
+// recording each installed item under three keys named after its list name.
+namespace SettingsKey {
+inline constexpr std::string_view Main = "Main";
+inline constexpr std::string_view Language = "Language";
+inline constexpr std::string_view Language2 = "Language2";
+inline constexpr std::string_view FullScreen = "FullScreen";
+inline constexpr std::string_view LowColorWarning = "LowColorWarning";
+} // namespace SettingsKey
+
+inline constexpr std::string_view kSettingsFileName = "tavox.ini";
+
+// "CD" + issue, the section of one CD issue.
+std::string CdSection(std::string_view issue);
+
+// Records an installed item: its directory, "Gamename,RegUninstall,Uninstall" under ListName + "_", and its
+// uninstall command under ListName + "__" when it has one.
+void WriteInstalledRecord(ProfileFile& settings, std::string_view issue, const TDemos& item);
+// Forgets an item: all three keys.
+void DeleteInstalledRecord(ProfileFile& settings, std::string_view section, std::string_view list_name);
+
+// One item as a CD section records it.
+struct RecordedItem {
+    std::string ListName;
+    std::string InstalledDir;
+    std::string Gamename;
+    std::string RegUninstall;
+    std::string Uninstall;
+    std::string UnInstallName;
+};
+
+// The items of one CD section, in file order: every key that does not end with "_", with the keys beside it.
+std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings, std::string_view section);
+
+} // namespace tavox
