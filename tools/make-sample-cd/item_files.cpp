@@ -1,0 +1,196 @@
+#include "item_files.h"
+
+#include <algorithm>
+
+namespace sample_cd {
+
+namespace {
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+    if (text.size() < suffix.size()) {
+        return false;
+    }
+    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
+                      [](char a, char b) {
+                          const auto upper = [](char c) {
+                              return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+                          };
+                          return upper(a) == upper(b);
+                      });
+}
+
+std::string ItemPath(const ItemView& item, std::string_view file) {
+    return std::string(item.page_dir) + "\\" + std::string(item.install_dir) + "\\" + std::string(file);
+}
+
+std::string Readme(const ItemView& item) {
+    std::string text =
+        std::string(item.name) + "\n" + std::string(item.firm) + "\n\n" + std::string(item.describe1) + "\n";
+    if (!item.describe0.empty()) {
+        text += "\n" + std::string(item.describe0) + "\n";
+    }
+    return text;
+}
+
+void AddOnce(std::vector<PayloadFile>& payload, std::string_view name, bool program) {
+    const bool present = std::any_of(payload.begin(), payload.end(),
+                                     [name](const PayloadFile& file) { return file.name == name; });
+    if (!name.empty() && !present) {
+        payload.push_back({std::string(name), program});
+    }
+}
+
+} // namespace
+
+ItemView ViewOf(const SampleDemo& demo) {
+    return {.page_dir = "DEMOS",
+            .name = demo.name,
+            .firm = demo.firm,
+            .describe0 = demo.describe0,
+            .describe1 = demo.describe1,
+            .install_dir = demo.install_dir,
+            .install_name = demo.install_name,
+            .setup_name = demo.setup_name,
+            .gamename = demo.gamename,
+            .readmename = demo.readmename,
+            .reg_uninstall = demo.reg_uninstall,
+            .install_type = demo.install_type,
+            .stand_in = &demo.stand_in};
+}
+
+ItemView ViewOf(const SampleReader& reader) {
+    return {.page_dir = "Readers",
+            .name = reader.name,
+            .firm = reader.firm,
+            .describe1 = reader.describe1,
+            .install_dir = reader.install_dir,
+            .install_name = reader.install_name,
+            .setup_name = reader.setup_name,
+            .gamename = reader.gamename,
+            .readmename = reader.readmename,
+            .reg_uninstall = reader.reg_uninstall,
+            .install_type = reader.install_type,
+            .stand_in = &reader.stand_in};
+}
+
+std::vector<std::string> ProgramsOf(std::string_view gamename) {
+    std::vector<std::string> programs;
+    std::size_t start = 0;
+    while (start < gamename.size()) {
+        const std::size_t end = std::min(gamename.find(';', start), gamename.size());
+        const std::string_view version = gamename.substr(start, end - start);
+        if (const std::string_view file = version.substr(0, version.find(':')); !file.empty()) {
+            programs.emplace_back(file);
+        }
+        start = end + 1;
+    }
+    return programs;
+}
+
+std::string DataFileContent(std::string_view name) {
+    return "Data file " + std::string(name) + " of the sample TAVOX CD.\r\n";
+}
+
+std::vector<PayloadFile> PayloadOf(const ItemView& item) {
+    std::vector<PayloadFile> payload;
+    const StandIn& recipe = *item.stand_in;
+    if (recipe.target.empty()) {
+        return payload;
+    }
+    for (const std::string& program : ProgramsOf(item.gamename)) {
+        AddOnce(payload, program, true);
+    }
+    AddOnce(payload, item.setup_name, true);
+    if (recipe.uninstaller_place == UninstallerPlace::Installed) {
+        AddOnce(payload, recipe.uninstaller, true);
+    }
+    AddOnce(payload, item.readmename, false);
+    for (const std::string_view file : recipe.data_files) {
+        AddOnce(payload, file, false);
+    }
+    return payload;
+}
+
+std::optional<std::string> CheckItem(const ItemView& item) {
+    const StandIn& recipe = *item.stand_in;
+    const std::string name(item.name);
+    if (recipe.installer.empty()) {
+        return std::nullopt;
+    }
+    if (recipe.installer != item.install_name) {
+        return name + ": the stand-in installer is not the item's InstallName";
+    }
+    if (!recipe.target.empty() && PathBelowC(recipe.target).empty()) {
+        return name + ": the game must go to drive C:";
+    }
+    if (!recipe.saves_dir.empty() && PathBelowC(recipe.saves_dir).empty()) {
+        return name + ": the saved games must go to drive C:";
+    }
+    if (!recipe.uninstall_command.empty()) {
+        const std::string program = std::string(recipe.target) + "\\" + std::string(recipe.uninstaller);
+        if (recipe.uninstaller_place != UninstallerPlace::Installed ||
+            !recipe.uninstall_command.starts_with(program)) {
+            return name + ": the registered uninstall command does not start the installed uninstaller";
+        }
+        if (item.reg_uninstall.empty()) {
+            return name + ": an uninstall command needs a RegUninstall key";
+        }
+    }
+    if (recipe.uninstaller_place != UninstallerPlace::None && recipe.target.empty()) {
+        return name + ": an uninstaller needs a game directory to remove";
+    }
+    return std::nullopt;
+}
+
+void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& files) {
+    if (!item.readmename.empty()) {
+        files.Text(ItemPath(item, item.readmename), Readme(item));
+    }
+    // Items that run from the CD carry their programs in their directory.
+    if (item.install_type == 0 || item.install_type == 10) {
+        for (const std::string& program : ProgramsOf(item.gamename)) {
+            files.Program(ItemPath(item, program),
+                          ProgramStandIn(program, "the game \"" + std::string(item.name) + "\""));
+        }
+        if (!item.setup_name.empty()) {
+            files.Program(ItemPath(item, item.setup_name),
+                          ProgramStandIn(item.setup_name, "the setup of \"" + std::string(item.name) + "\""));
+        }
+    }
+    const StandIn& recipe = *item.stand_in;
+    if (recipe.installer.empty()) {
+        return; // it runs from the CD, or it is an archive, which a later step adds
+    }
+    const std::vector<PayloadFile> payload = PayloadOf(item);
+    const auto script_item = [&](std::string_view file_name) {
+        return ScriptItem{file_name, item.name, item.reg_uninstall, reg_tool};
+    };
+    files.Program(ItemPath(item, recipe.installer),
+                  InstallerScript(recipe, payload, script_item(recipe.installer)));
+    const std::string data_dir = ItemPath(item, "DATA\\");
+    for (const PayloadFile& file : payload) {
+        if (file.name == recipe.uninstaller) {
+            files.Program(data_dir + file.name, UninstallerScript(recipe, payload, script_item(file.name)));
+        } else if (file.name == item.readmename) {
+            files.Text(data_dir + file.name, Readme(item));
+        } else if (file.program) {
+            files.Program(data_dir + file.name,
+                          ProgramStandIn(file.name, "a program of \"" + std::string(item.name) + "\""));
+        } else {
+            files.Bytes(data_dir + file.name, DataFileContent(file.name));
+        }
+    }
+    if (!recipe.system_file.empty()) {
+        files.Bytes(data_dir + std::string(recipe.system_file), DataFileContent(recipe.system_file));
+    }
+    if (recipe.uninstaller_place == UninstallerPlace::OnCd) {
+        files.Program(ItemPath(item, recipe.uninstaller),
+                      UninstallerScript(recipe, payload, script_item(recipe.uninstaller)));
+    }
+}
+
+bool IsArchiveName(std::string_view name) {
+    return EndsWithIgnoringCase(name, ".RAR");
+}
+
+} // namespace sample_cd

@@ -1,0 +1,55 @@
+#pragma once
+
+// The files of one demo or readers' item on the CD: its readme, the programs that run from the CD, and its
+// stand-in installer with the payload that it copies.
+
+#include "cd_files.h"
+#include "sample_tables.h"
+#include "stand_in_scripts.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sample_cd {
+
+// What demos and readers' items have in common, for writing their files.
+struct ItemView {
+    std::string_view page_dir{}; // "DEMOS" or "Readers"
+    std::string_view name{};
+    std::string_view firm{};
+    std::string_view describe0{};
+    std::string_view describe1{};
+    std::string_view install_dir{};
+    std::string_view install_name{};
+    std::string_view setup_name{};
+    std::string_view gamename{};
+    std::string_view readmename{};
+    std::string_view reg_uninstall{};
+    int install_type = 0;
+    const StandIn* stand_in = nullptr;
+};
+
+ItemView ViewOf(const SampleDemo& demo);
+ItemView ViewOf(const SampleReader& reader);
+
+// The program files of a Gamename value: one program, or every file of a "FILE:label;FILE:label" list.
+std::vector<std::string> ProgramsOf(std::string_view gamename);
+
+// The content of a data file that an installer copies; its size is what a SearchFile entry names.
+std::string DataFileContent(std::string_view name);
+
+// What the installer copies into the game's directory, each name once.
+std::vector<PayloadFile> PayloadOf(const ItemView& item);
+
+// A recipe that contradicts its item (a registered uninstaller that is not where the installer puts it, a
+// target off drive C:) would make a CD on which the menu finds nothing; say what is wrong.
+std::optional<std::string> CheckItem(const ItemView& item);
+
+void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& files);
+
+// Archives come from a later step; their names are only referenced.
+bool IsArchiveName(std::string_view name);
+
+} // namespace sample_cd

@@ -1,0 +1,87 @@
+#include "sample_cd.h"
+
+#include "catalogue_writer.h"
+#include "cd_files.h"
+#include "item_files.h"
+#include "sample_tables.h"
+#include "stand_in_scripts.h"
+
+namespace sample_cd {
+
+namespace {
+
+void WriteShareware(CdFiles& files) {
+    for (const SampleShare& share : SampleShares()) {
+        files.Program(
+            "Shareware\\" + std::string(share.install_name),
+            ProgramStandIn(share.install_name, "the shareware \"" + std::string(share.name) + "\""));
+    }
+    files.Text("Shareware\\popisy.txt", SharewareOverview());
+    // The picture on the shareware page starts this.
+    files.Program("Shareware\\Tornik\\windows\\context.exe",
+                  ProgramStandIn("context.exe", "a shareware sampler"));
+}
+
+void WriteUpdates(CdFiles& files) {
+    for (const SampleUpdate& update : SampleUpdates()) {
+        const std::string setup(update.setup_file);
+        const std::string dir = setup.substr(0, setup.rfind('\\') + 1);
+        if (!IsArchiveName(setup)) {
+            const std::string file = setup.substr(dir.size());
+            files.Program("Updates\\" + setup,
+                          ProgramStandIn(file, "the update of \"" + std::string(update.name) + "\""));
+        }
+        files.Text("Updates\\" + dir + std::string(update.readme_file),
+                   std::string(update.name) + " " + std::string(update.version) +
+                       "\n\nUpdate opravuje chyby, které hráči našli v plné verzi hry, a přidává několik "
+                       "nových možností. Před updatováním si raději hru zazálohujte.\n");
+    }
+}
+
+// The helpers of the CD that the menu starts but that belong to no item.
+void WriteCdHelpers(CdFiles& files) {
+    files.Bytes("TAVOX.EXE",
+                "MZ\r\nThe start program of the sample TAVOX CD; it stands in for the real one and "
+                "is never run.\r\n");
+    files.Bytes("AUTORUN.INF", "[autorun]\r\nopen=TAVOX.EXE A\r\nicon=TAVOX.EXE\r\n");
+    files.Text("TAVOX\\TAVOX95.INI", CatalogueText());
+    files.Program("TAVOX\\WRITEINI.EXE", WriteIniScript());
+    files.Bytes("TAVOX\\INSTALL.PIF", "DOS window settings of the sample TAVOX CD.\r\n");
+    files.Program("Movies\\UBIK\\ubik.exe", ProgramStandIn("ubik.exe", "the film player"));
+    const std::string diskmag = "Vyrniste" + std::to_string(kDiskmagIssue);
+    files.Program(diskmag + "\\0run.bat",
+                  ProgramStandIn("0run.bat",
+                                 "the start of the disk magazine Vyrniste " + std::to_string(kDiskmagIssue)));
+    files.Text(diskmag + "\\CTIMNE.TXT",
+               "Vyrniste " + std::to_string(kDiskmagIssue) +
+                   "\n\nDiskový magazín spouštějte z menu CD, tlačítkem Spustit.\n");
+    files.Program("DirectX\\dx5eng.exe", ProgramStandIn("dx5eng.exe", "the DirectX 5 setup"));
+    files.Program("IE401CZ\\IE4SETUP.EXE", ProgramStandIn("IE4SETUP.EXE", "the web browser's setup"));
+}
+
+} // namespace
+
+std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std::string_view reg_tool) {
+    std::vector<ItemView> items;
+    for (const SampleDemo& demo : SampleDemos()) {
+        items.push_back(ViewOf(demo));
+    }
+    for (const SampleReader& reader : SampleReaders()) {
+        items.push_back(ViewOf(reader));
+    }
+    for (const ItemView& item : items) {
+        if (auto error = CheckItem(item)) {
+            return error;
+        }
+    }
+    CdFiles files(root);
+    WriteCdHelpers(files);
+    for (const ItemView& item : items) {
+        WriteItemFiles(item, reg_tool, files);
+    }
+    WriteShareware(files);
+    WriteUpdates(files);
+    return files.Error();
+}
+
+} // namespace sample_cd

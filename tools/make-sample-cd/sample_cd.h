@@ -1,0 +1,16 @@
+#pragma once
+
+// The whole sample issue: the catalogue, every item's files and stand-ins, and the CD's own helpers.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sample_cd {
+
+// Writes the CD below `root`, which must exist. `reg_tool` is what the stand-in installers call to register
+// their uninstallers: a path, or a name looked up in PATH. Returns an error text on failure.
+std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std::string_view reg_tool);
+
+} // namespace sample_cd
