@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/process.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tavox {
+
+class Machine;
+
+// The menu's ways of starting things: wait for a program, start one and go on, open a document. Commands are
+// Windows command lines; show_mode (SW_SHOW...) is accepted and not used, since the host's window manager
+// places the windows of the programs started.
+class Launcher {
+public:
+    // The working directory (a Windows path) that a command runs in.
+    using CommandDirFunction = std::function<std::string(std::string_view command_line)>;
+    // Told true when a wait begins and false when it ended, so that the window can show the hourglass.
+    using WaitHook = std::function<void(bool waiting)>;
+
+    Launcher(const Machine& machine, ProcessConfig config, CommandDirFunction command_dir);
+
+    void SetWaitHook(WaitHook hook) { wait_hook_ = std::move(hook); }
+
+    // Starts the command and returns after it ended, whatever its exit code, processing events meanwhile
+    // without keeping a core busy. A request to quit the menu during the wait (QCoreApplication::quit or
+    // exit, a Quit event) is held back until the program ended and takes effect once the wait returns.
+    // False at once when the command is empty or cannot be started.
+    bool WaitExec(std::string_view command_line, int show_mode);
+    // Starts the command and returns; true when it started. The program may outlive the menu.
+    bool NormalExec(std::string_view command_line, int show_mode);
+    // Opens a document (a Windows path) with the host's opener, as ShellExecute would open it.
+    void ShellExec(std::string_view document, int show_mode);
+    // Lets pending events be processed.
+    void PumpMessages();
+
+private:
+    enum class Start { Failed, Opened, Started };
+    Start StartCommand(std::string_view command_line, std::optional<ChildProcess>& child);
+    void WaitWhileProcessingEvents(ChildProcess& child);
+
+    const Machine& machine_;
+    ProcessConfig config_;
+    CommandDirFunction command_dir_;
+    WaitHook wait_hook_;
+};
+
+} // namespace tavox

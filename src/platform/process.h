@@ -1,0 +1,98 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tavox {
+
+class Machine;
+
+struct ProcessConfig {
+    // The Windows runner as a host command with optional arguments, quoted as a shell would ("--runner");
+    // when not given: wine on PATH, else /usr/lib/wine/wine64. Given but empty means there is none.
+    std::optional<std::string> runner;
+    // The command that opens documents and folders ("--opener"); xdg-open when not given.
+    std::optional<std::string> opener;
+    // Children are watched through a pidfd where the kernel has them (5.3 and later); false watches by
+    // polling, as older kernels must, so that this path can be exercised too.
+    bool use_pidfd = true;
+};
+
+enum class ProgramKind { Host, Windows, Unknown };
+
+// How a program file is run, from its first bytes: ELF, or "#!" with the execute bit, runs on the host; an MZ
+// header, or the extension .BAT, .PIF or .COM (which have no header), runs through the Windows runner;
+// anything else cannot be run.
+ProgramKind ClassifyProgram(std::string_view first_bytes, bool executable, std::string_view file_name);
+
+// The runner's command words from the configuration; empty when there is no runner.
+std::vector<std::string> RunnerCommand(const ProcessConfig& config);
+
+// Everything needed to start one program on the host.
+struct LaunchPlan {
+    std::vector<std::string> argv;     // argv[0] is the file to run, looked for on PATH when it has no '/'
+    std::filesystem::path working_dir; // empty: the menu's own
+    std::vector<std::pair<std::string, std::string>> environment; // set over the host's environment
+};
+
+// How a Windows command line runs here: the program is found as Windows finds it (see ResolveCommand) with
+// `working_dir` (a Windows path) searched first; a host program gets its host path as argv[0], a Windows one
+// goes to the runner with its Windows path. Arguments are split as the C runtime splits them and converted
+// from the machine's code page to UTF-8. Every child gets WINEPREFIX set to the machine, so that host
+// stand-ins and scripts that call Wine themselves work on the same machine. The working directory falls back
+// to the program's directory when it does not exist. Nothing when the program is missing or cannot be run.
+std::optional<LaunchPlan> PlanLaunch(const Machine& machine, const ProcessConfig& config,
+                                     std::string_view command_line, std::string_view working_dir);
+
+// A started child process. ExitCode is the exit status, or 128 + the signal number for a child ended by a
+// signal (as shells report it), or -1 when the status was lost (reaped elsewhere). Dropping the handle of a
+// child that still runs leaves it running (a setup started without waiting must outlive the menu's interest
+// in it); a background thread then reaps it when it ends, so it never stays a zombie.
+class ChildProcess {
+public:
+    // Takes over a child of this process; `pidfd` may be -1.
+    ChildProcess(pid_t pid, int pidfd) noexcept : pid_(pid), pidfd_(pidfd) {}
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+
+    pid_t Pid() const { return pid_; }
+    // Nothing while the child runs; never blocks.
+    std::optional<int> ExitCode();
+    // Blocks until the child ended.
+    int Wait();
+    // Becomes readable when the child ended (a pidfd, for poll or a socket notifier); -1 when there is none
+    // and ExitCode must be polled instead. Stays open as long as the handle.
+    int ReadinessFd() const { return pidfd_; }
+
+private:
+    void Release() noexcept;
+
+    pid_t pid_ = -1;
+    int pidfd_ = -1;
+    std::optional<int> exit_code_;
+};
+
+// Starts a plan with posix_spawn (never fork: the menu is a threaded Qt program). The child gets default
+// signal handling, an empty signal mask and no descriptors beyond 0-2. Nothing when it could not be started.
+std::optional<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd = true);
+
+// PlanLaunch, then Spawn.
+std::optional<ChildProcess> StartProgram(const Machine& machine, const ProcessConfig& config,
+                                         std::string_view command_line, std::string_view working_dir);
+
+// Hands a host file or directory to the opener without waiting for it; its result is not examined. False when
+// the opener could not be started.
+bool OpenDocument(const ProcessConfig& config, const std::filesystem::path& host_path);
+// The same for a Windows path, which must name an existing file or directory (ShellExecute fails otherwise).
+bool OpenDocument(const Machine& machine, const ProcessConfig& config, std::string_view windows_path);
+
+} // namespace tavox

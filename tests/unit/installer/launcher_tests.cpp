@@ -1,0 +1,358 @@
+#include "installer/launcher.h"
+
+#include "platform/machine.h"
+#include "support/temp_dir.h"
+
+#include <sys/resource.h>
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+namespace tavox {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+using Log = std::vector<std::string>;
+
+void WriteScript(const fs::path& path, std::string_view body) {
+    WriteFile(path, body);
+    fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+}
+
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+// The child gives up when the test's directory is gone, so that a failed test leaves no process behind.
+std::string WaitForFile(const fs::path& path) {
+    return "while [ ! -e " + Quoted(path) + " ]; do [ -d " + Quoted(path.parent_path()) +
+           " ] || exit 99; sleep 0.01; done\n";
+}
+
+// Polls a condition that another process brings about; false when it never came.
+template <typename Condition> bool WaitUntil(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+std::chrono::microseconds CpuTime() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto to_us = [](const timeval& time) {
+        return std::chrono::seconds(time.tv_sec) + std::chrono::microseconds(time.tv_usec);
+    };
+    return to_us(usage.ru_utime) + to_us(usage.ru_stime);
+}
+
+ProcessConfig WithRunner(std::string runner) {
+    ProcessConfig config;
+    config.runner = std::move(runner);
+    return config;
+}
+
+ProcessConfig Watching(bool use_pidfd) {
+    ProcessConfig config;
+    config.use_pidfd = use_pidfd;
+    return config;
+}
+
+enum class Dispatcher { Glib, Unix };
+
+class LauncherTest : public testing::Test {
+protected:
+    LauncherTest() {
+        EXPECT_FALSE(CreateMachineLayout(root_));
+        machine_ = std::make_unique<Machine>(root_);
+        machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom);
+        fs::create_directories(dir_ / "cd" / "DEMOS" / "X");
+        WriteScript(opener_, "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + Quoted(opened_) + ".tmp\nmv " +
+                                 Quoted(opened_) + ".tmp " + Quoted(opened_) + "\n");
+    }
+
+    // Qt picks its event dispatcher when the application is made, so each test makes its own.
+    bool StartApplication(Dispatcher dispatcher = Dispatcher::Glib) {
+        if (QCoreApplication::instance() == nullptr) {
+            if (dispatcher == Dispatcher::Unix) {
+                ::setenv("QT_NO_GLIB", "1", 1);
+            }
+            app_ = std::make_unique<QCoreApplication>(argc_, argv_);
+            ::unsetenv("QT_NO_GLIB");
+        }
+        const bool is_glib =
+            std::string_view(QAbstractEventDispatcher::instance()->metaObject()->className()).find("Glib") !=
+            std::string_view::npos;
+        return is_glib == (dispatcher == Dispatcher::Glib);
+    }
+
+    Launcher MakeLauncher(ProcessConfig config = {}, std::string working_dir = "C:\\WINDOWS") {
+        config.opener = Quoted(opener_);
+        return Launcher(*machine_, std::move(config), [this, working_dir](std::string_view command_line) {
+            command_dirs_asked_.emplace_back(command_line);
+            return working_dir;
+        });
+    }
+
+    std::string Opened() {
+        EXPECT_TRUE(WaitUntil([&] { return fs::exists(opened_); }));
+        std::string opened = ReadFile(opened_);
+        fs::remove(opened_);
+        return opened;
+    }
+
+    static inline int argc_ = 1;
+    static inline char arg0_[] = "unit_installer";
+    static inline char* argv_[] = {arg0_, nullptr};
+
+    TempDir dir_;
+    const fs::path root_ = dir_ / "machine";
+    const fs::path go_ = dir_ / "go";
+    const fs::path marker_ = dir_ / "marker";
+    const fs::path opener_ = dir_ / "opener";
+    const fs::path opened_ = dir_ / "opened";
+    const fs::path games_ = root_ / "drive_c" / "GAMES";
+    std::unique_ptr<Machine> machine_;
+    std::unique_ptr<QCoreApplication> app_;
+    std::vector<std::string> command_dirs_asked_;
+};
+
+TEST_F(LauncherTest, WaitExecProcessesEventsUntilTheProgramEnded) {
+    ASSERT_TRUE(StartApplication());
+    WriteScript(games_ / "RUN.EXE",
+                "#!/bin/sh\n" + WaitForFile(go_) + "echo done > " + Quoted(marker_) + "\nexit 7\n");
+    Launcher launcher = MakeLauncher();
+    Log log;
+    launcher.SetWaitHook([&](bool waiting) {
+        log.emplace_back(waiting ? "wait begins" : "wait ends");
+        if (waiting) {
+            // Only an event processed during the wait lets the program end.
+            QTimer::singleShot(0, [&] {
+                log.emplace_back("event");
+                WriteFile(go_, "");
+            });
+        }
+    });
+
+    EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\RUN.EXE /x", 1));
+    EXPECT_EQ(ReadFile(marker_), "done\n");
+    EXPECT_EQ(log, (Log{"wait begins", "event", "wait ends"}));
+    EXPECT_EQ(command_dirs_asked_, std::vector<std::string>{"C:\\GAMES\\RUN.EXE /x"});
+}
+
+TEST_F(LauncherTest, WaitExecRunsTheProgramInItsWorkingDirectory) {
+    ASSERT_TRUE(StartApplication());
+    WriteScript(games_ / "PWD.EXE", "#!/bin/sh\npwd -P > " + Quoted(marker_) + "\n");
+    const struct {
+        std::string working_dir;
+        fs::path expected;
+    } cases[] = {
+        {"d:\\demos\\x", dir_ / "cd" / "DEMOS" / "X"},
+        {"C:\\NOWHERE", games_}, // the program's own directory instead
+    };
+    for (const auto& [working_dir, expected] : cases) {
+        Launcher launcher = MakeLauncher({}, working_dir);
+        EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\PWD.EXE", 1));
+        EXPECT_EQ(ReadFile(marker_), fs::canonical(expected).string() + "\n") << working_dir;
+    }
+}
+
+TEST_F(LauncherTest, FailsAtOnceForWhatCannotBeStarted) {
+    ASSERT_TRUE(StartApplication());
+    WriteFile(games_ / "README.EXE", "Just text.\n");
+    WriteFile(games_ / "NOEXEC.EXE", "#!/bin/sh\n");
+    WriteFile(games_ / "SETUP.EXE", "MZ\x90");
+    Launcher launcher = MakeLauncher(WithRunner("/nonexistent/wine"));
+    bool waited = false;
+    launcher.SetWaitHook([&](bool) { waited = true; });
+    for (const std::string_view command :
+         {"", "   ", "C:\\GAMES\\MISSING.EXE", "C:\\GAMES\\README.EXE", "C:\\GAMES\\NOEXEC.EXE",
+          "C:\\GAMES\\SETUP.EXE", "explorer D:\\NOWHERE"}) {
+        EXPECT_FALSE(launcher.WaitExec(command, 1)) << command;
+        EXPECT_FALSE(launcher.NormalExec(command, 1)) << command;
+    }
+    EXPECT_FALSE(waited);
+}
+
+TEST_F(LauncherTest, WindowsProgramsRunThroughTheRunner) {
+    ASSERT_TRUE(StartApplication());
+    const fs::path runner = dir_ / "runner dir" / "fake wine";
+    WriteScript(runner, "#!/bin/sh\n{ printf '%s\\n' \"$@\"; echo \"WINEPREFIX=$WINEPREFIX\"; } > " +
+                            Quoted(marker_) + "\n");
+    WriteFile(games_ / "SETUP.EXE", "MZ\x90");
+    WriteFile(dir_ / "cd" / "INSTALL.BAT", "@echo off\r\n");
+    const std::string prefix = "WINEPREFIX=" + root_.string() + "\n";
+    const struct {
+        std::string_view command;
+        std::string expected;
+    } cases[] = {
+        {R"(C:\GAMES\SETUP.EXE /S "D:\My Dir")", "--flag\nC:\\GAMES\\SETUP.EXE\n/S\nD:\\My Dir\n" + prefix},
+        {R"(D:\INSTALL.BAT x)", "--flag\nD:\\INSTALL.BAT\nx\n" + prefix},
+    };
+    Launcher launcher = MakeLauncher(WithRunner(Quoted(runner) + " --flag"));
+    for (const auto& [command, expected] : cases) {
+        EXPECT_TRUE(launcher.WaitExec(command, 1)) << command;
+        EXPECT_EQ(ReadFile(marker_), expected) << command;
+    }
+}
+
+TEST_F(LauncherTest, NormalExecStartsTheProgramWithoutWaiting) {
+    ASSERT_TRUE(StartApplication());
+    WriteScript(games_ / "SETUP.EXE",
+                "#!/bin/sh\n" + WaitForFile(go_) + "echo done > " + Quoted(marker_) + "\n");
+    Launcher launcher = MakeLauncher();
+
+    EXPECT_TRUE(launcher.NormalExec("C:\\GAMES\\SETUP.EXE", 1));
+    EXPECT_FALSE(fs::exists(marker_));
+    WriteFile(go_, "");
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(marker_); }));
+}
+
+TEST_F(LauncherTest, ExplorerCommandsOpenTheFolderWithTheOpener) {
+    ASSERT_TRUE(StartApplication());
+    const std::string demos = (dir_ / "cd" / "DEMOS").string() + "\n";
+    const std::string x = (dir_ / "cd" / "DEMOS" / "X").string() + "\n";
+    Launcher launcher = MakeLauncher();
+    for (const auto& [command, expected] :
+         {std::pair<std::string_view, std::string>{"explorer D:\\Demos", demos},
+          {"EXPLORER.EXE \"d:\\demos\\x\"", x},
+          {"C:\\WINDOWS\\Explorer.exe D:\\DEMOS\\", demos}}) {
+        EXPECT_TRUE(launcher.NormalExec(command, 1)) << command;
+        EXPECT_EQ(Opened(), expected) << command;
+    }
+    EXPECT_TRUE(launcher.WaitExec("explorer D:\\DEMOS\\X", 1));
+    EXPECT_EQ(Opened(), x);
+}
+
+class WaitingLauncherTest : public LauncherTest, public testing::WithParamInterface<Dispatcher> {};
+
+enum class QuitBy { Quit, Exit, QuitEvent };
+
+// Sees the application's Quit events where its own handling of them begins (a GUI application closes every
+// window there).
+class QuitWatch : public QObject {
+public:
+    explicit QuitWatch(Log& log) : log_(log) { QCoreApplication::instance()->installEventFilter(this); }
+    ~QuitWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
+    QuitWatch(const QuitWatch&) = delete;
+    QuitWatch& operator=(const QuitWatch&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
+            log_.emplace_back("Quit delivered");
+        }
+        return false;
+    }
+
+private:
+    Log& log_;
+};
+
+TEST_P(WaitingLauncherTest, AQuitDuringTheWaitTakesEffectAfterTheProgramEnded) {
+    if (!StartApplication(GetParam())) {
+        GTEST_SKIP() << "another event dispatcher is in use";
+    }
+    const Log quit_event_after_wait = {"quit", "program runs", "wait returned", "Quit delivered",
+                                       "exec returned"};
+    const struct {
+        QuitBy quit_by;
+        int expected_code;
+        Log expected_log;
+    } cases[] = {
+        {QuitBy::Quit, 0, quit_event_after_wait},
+        {QuitBy::QuitEvent, 0, quit_event_after_wait},
+        {QuitBy::Exit, 3, {"quit", "program runs", "wait returned", "exec returned"}},
+    };
+    for (const auto& [quit_by, expected_code, expected_log] : cases) {
+        // A program of its own each time, so that one left running by a failure cannot meddle with the next.
+        const std::string name = "RUN" + std::to_string(static_cast<int>(quit_by));
+        const fs::path go = dir_ / (name + ".go");
+        const fs::path ended = dir_ / (name + ".done");
+        WriteScript(games_ / (name + ".EXE"),
+                    "#!/bin/sh\n" + WaitForFile(go) + "echo done > " + Quoted(ended) + "\n");
+        Launcher launcher = MakeLauncher();
+        Log log;
+        const QuitWatch quit_watch(log);
+        bool ended_when_wait_returned = false;
+        launcher.SetWaitHook([&, quit = quit_by](bool waiting) {
+            if (!waiting) {
+                return;
+            }
+            QTimer::singleShot(0, [&, quit] {
+                log.emplace_back("quit");
+                if (quit == QuitBy::Quit) {
+                    QCoreApplication::quit();
+                } else if (quit == QuitBy::Exit) {
+                    QCoreApplication::exit(3);
+                } else {
+                    QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
+                }
+                QTimer::singleShot(0, [&] {
+                    log.emplace_back(fs::exists(ended) ? "program ended" : "program runs");
+                    WriteFile(go, "");
+                });
+            });
+        });
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\" + name + ".EXE", 1));
+            ended_when_wait_returned = fs::exists(ended);
+            log.emplace_back("wait returned");
+        });
+        QTimer watchdog; // a lost quit request would keep exec() running
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        watchdog.start(std::chrono::seconds(60));
+
+        const int code = QCoreApplication::exec();
+        log.emplace_back("exec returned");
+        EXPECT_EQ(code, expected_code);
+        EXPECT_TRUE(ended_when_wait_returned);
+        EXPECT_EQ(log, expected_log);
+        WriteFile(go, "");
+    }
+}
+
+TEST_P(WaitingLauncherTest, WaitingKeepsNoCoreBusy) {
+    if (!StartApplication(GetParam())) {
+        GTEST_SKIP() << "another event dispatcher is in use";
+    }
+    WriteScript(games_ / "SLEEP.EXE", "#!/bin/sh\nsleep 1\n");
+    for (const bool use_pidfd : {true, false}) {
+        Launcher launcher = MakeLauncher(Watching(use_pidfd));
+        const auto cpu_before = CpuTime();
+        const auto wall_before = std::chrono::steady_clock::now();
+        EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\SLEEP.EXE", 1));
+        const auto cpu = CpuTime() - cpu_before;
+        const auto wall = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - wall_before);
+        RecordProperty(use_pidfd ? "cpu_us_pidfd" : "cpu_us_polling", std::to_string(cpu.count()));
+        RecordProperty(use_pidfd ? "wall_us_pidfd" : "wall_us_polling", std::to_string(wall.count()));
+        EXPECT_GE(wall, std::chrono::seconds(1));
+        EXPECT_LT(cpu * 2, wall) << "pidfd " << use_pidfd;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Dispatchers, WaitingLauncherTest,
+                         testing::Values(Dispatcher::Glib, Dispatcher::Unix),
+                         [](const testing::TestParamInfo<Dispatcher>& param_info) {
+                             return param_info.param == Dispatcher::Glib ? std::string("Glib")
+                                                                         : std::string("Unix");
+                         });
+
+} // namespace
+} // namespace tavox
