@@ -51,8 +51,13 @@ TEST_F(DriveMapTest, NamesAreConvertedFromTheMachineCodePage) {
     drives.SetNameCodePage(CodePage::Windows1250);
     fs::create_directories(dir / "c" / "Hry" / "Řešení");
     // "\xD8" is Ř and "\xF8" is ř in code page 1250; "\x9A" is š.
-    EXPECT_EQ(drives.ToHostPath("C:\\HRY\\\xD8" "e\x9A" "en\xED"), dir / "c" / "Hry" / "Řešení");
-    EXPECT_EQ(drives.ToWindowsPath(dir / "c" / "Hry" / "Řešení"), "C:\\Hry\\\xD8" "e\x9A" "en\xED");
+    EXPECT_EQ(drives.ToHostPath("C:\\HRY\\\xD8"
+                                "e\x9A"
+                                "en\xED"),
+              dir / "c" / "Hry" / "Řešení");
+    EXPECT_EQ(drives.ToWindowsPath(dir / "c" / "Hry" / "Řešení"), "C:\\Hry\\\xD8"
+                                                                  "e\x9A"
+                                                                  "en\xED");
 }
 
 TEST_F(DriveMapTest, HostPathsTranslateBackThroughTheLongestDrive) {
@@ -78,8 +83,8 @@ TEST_F(DriveMapTest, DriveTypesFollowTheMap) {
 }
 
 TEST(DriveTypeNames, RoundTripWineNames) {
-    for (const DriveType type : {DriveType::CdRom, DriveType::Removable, DriveType::Fixed, DriveType::Remote,
-                                 DriveType::RamDisk}) {
+    for (const DriveType type :
+         {DriveType::CdRom, DriveType::Removable, DriveType::Fixed, DriveType::Remote, DriveType::RamDisk}) {
         EXPECT_EQ(DriveTypeFromWineName(WineNameOfDriveType(type)), type);
     }
     EXPECT_EQ(DriveTypeFromWineName("CDROM"), DriveType::CdRom);

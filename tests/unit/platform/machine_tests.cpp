@@ -66,10 +66,13 @@ TEST(Machine, EnvironmentComesFromTheMachineWithReferencesExpanded) {
     TempDir dir;
     ASSERT_FALSE(CreateMachineLayout(dir.Path()));
     Machine machine(dir.Path());
-    const std::string_view system_environment = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
-    ASSERT_TRUE(machine.Reg().WriteString(RegistryRoot::LocalMachine, system_environment, "GAMES", "%SystemRoot%\\GAMES"));
+    const std::string_view system_environment =
+        "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    ASSERT_TRUE(machine.Reg().WriteString(RegistryRoot::LocalMachine, system_environment, "GAMES",
+                                          "%SystemRoot%\\GAMES"));
     ASSERT_TRUE(machine.Reg().WriteString(RegistryRoot::LocalMachine, system_environment, "LOOP", "%LOOP%x"));
-    ASSERT_TRUE(machine.Reg().WriteString(RegistryRoot::LocalMachine, system_environment, "ODD", "50%%UNKNOWN%"));
+    ASSERT_TRUE(
+        machine.Reg().WriteString(RegistryRoot::LocalMachine, system_environment, "ODD", "50%%UNKNOWN%"));
     EXPECT_EQ(machine.EnvironmentVariable("games"), "C:\\WINDOWS\\GAMES");
     EXPECT_EQ(machine.EnvironmentVariable("ODD"), "50%%UNKNOWN%");
     EXPECT_TRUE(machine.EnvironmentVariable("LOOP")); // ends, whatever it expands to
