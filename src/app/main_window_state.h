@@ -72,7 +72,7 @@ struct PaintState {
 // The whole state of the main window, created once and alive for the run.
 struct MainWindowState {
     FolderState folders;
-    ScreenState screen;
+    ScreenState screen_state;
     NavigationState navigation;
     CatalogueState catalogue;
     PreferenceState preferences;

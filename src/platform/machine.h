@@ -44,6 +44,9 @@ public:
     // The first letter from `first` to Z that no drive uses; nothing when all are taken.
     std::optional<char> FirstFreeLetter(char first = 'D') const;
 
+    // The code page of Windows names and registry texts: the one of the Windows the CD was made for.
+    void SetNameCodePage(CodePage code_page) { drives_.SetNameCodePage(code_page); }
+
     // Reads the drives again from dosdevices/ and the registry.
     void ReloadDrives();
 

@@ -1,0 +1,211 @@
+#pragma once
+
+#include "app/main_window_state.h"
+#include "app/message_boxes.h"
+#include "catalogue/detection.h"
+#include "presentation/widgets.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace tavox {
+
+class Launcher;
+class Machine;
+class SoundOutput;
+
+// How the program was started, as the start-up rules need it.
+struct StartupOptions {
+    std::string first_argument; // "A", "T" or anything else
+    std::string program_path;   // the program's own Windows path ("D:\TAVOX\TAVOX95.EXE")
+    std::optional<int> depth;   // bits per pixel instead of the screen's
+    std::optional<int> screen_width;
+};
+
+// The services the main window works through: the machine (files, registry, drives), the sound output and
+// the message boxes. Tests pass their own.
+struct FormServices {
+    Machine& machine;
+    Launcher& launcher;
+    SoundOutput& sound;
+    MessageBoxes& messages;
+};
+
+// The menu's main window: every component of the form as a widget named after it, and the main window state.
+// Its operations are defined in the folder of their subsystem.
+class TForm1 : public QWidget, public MainWindowState {
+public:
+    TForm1(FormServices services, StartupOptions options);
+    ~TForm1() override;
+
+    // Start-up and end.
+    bool FormCreate(); // false when the program must end (no CD)
+    bool FormActivate(); // false when the program must end (no catalogue)
+    void FormDestroy();
+    // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.
+    void PlayWAV(const char* resource);
+
+    // Texts.
+    std::string LoadString(int id) const;
+    void ChangeLanguage();
+
+    // The page bar and the pages.
+    void ResetPages();
+    void AddPage(std::uint8_t kind);
+    void DisplayPages();
+    void MainButtonClick(int n);
+    void HideLabels();
+    void SetDemosPage();
+    void SetSharewarePage();
+    void SetUpdatesPage();
+    void SetFilmsPage();
+    void SetVyrnistePage();
+    void SetReadersPage();
+    void SetHotshotsPage();
+    void SetInstalledPage();
+    void SetCustomPage();
+
+    // The list and the keyboard.
+    void FillList();
+    void ClearList();
+    void ScrollListUp();
+    void ScrollListDown();
+    void UpdateScrollBar(int y);
+    void PageSelect();
+    void InvalidateLine();
+    bool DemosLabelTest(int r) const;
+    void DemosLabelClick(int row);
+    void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+
+    // The detail panel.
+    void SetDemos();
+    void SetShare();
+    void SetUpdates();
+    void SetShots();
+    void SetReaders();
+    void SetInstalled();
+    void PlaceThumb(int count, int k);
+
+    // Lit section buttons.
+    void Invert(int n);
+    void UnInvert(int n);
+    void InvertingProc(int n);
+    void MainButtonMouseMove(int n);
+
+    // Frames and painting.
+    void DrawBorder(const Rect& r, QColor color);
+    void ClearBorder(const Rect& r, bool keep);
+    void ShowListBorder(int n);
+    bool ShowCursor(int n);
+    void CursorOff();
+    void SetListOff();
+    void SelectSmallImage();
+    void PaintBox1Paint(const QRect& clip);
+    void DrawLines();
+    void BackgroundImageMouseMove();
+
+    // The small picture and the viewer.
+    void LoadSmallPicture(const std::string& base);
+    bool PrevPicture(const std::string& base) const;
+    bool NextPicture(const std::string& base) const;
+    // The picture base of the current demo or hotshot; empty on other pages.
+    std::string CurrentPictureBase() const;
+    void LeftSpot2Click();
+    void RightSpot2Click();
+    void SmallImageClick();
+
+    // The settings dialog.
+    void SetSetupPage();
+
+    // Sounds and the install watch.
+    void WormImageClick();
+    void Timer1Timer();
+    // What detection of installed items reads, from the window's state.
+    DetectionContext Detection();
+
+    // Commands that open something.
+    void CommandClick(int object);
+    void ReadmeButtonClick();
+    void ExplorerLabelClick();
+    void TornikBitmapClick();
+
+    // Component lookup by object number (1..15 rows, 20..26 commands and fixed labels).
+    FormLabel* AssignObject(int n) const;
+    // The list row label r (1..15).
+    FormLabel* Row(int r) const { return rows_[static_cast<std::size_t>(r - 1)]; }
+    ImageBox* SectionButton(int n) const { return section_buttons_[static_cast<std::size_t>(n - 1)]; }
+    FormLabel* SectionLabel(int n) const { return section_labels_[static_cast<std::size_t>(n - 1)]; }
+    int PageItemCount() const;
+
+    // Components, named as the form names them.
+    ImageBox* BackgroundImage = nullptr;
+    ImageBox* MetaImage = nullptr;
+    PaintBox* PaintBox1 = nullptr;
+    ImageBox* Image3 = nullptr;
+    ImageBox* LeftSpot = nullptr;
+    ImageBox* RightSpot = nullptr;
+    FormLabel* TechLabel = nullptr;
+    FormLabel* TextLabel = nullptr;
+    FormLabel* CDNumberLabel = nullptr;
+    FormLabel* DemoNameLabel = nullptr;
+    ImageBox* LeftSpot2 = nullptr;
+    ImageBox* RightSpot2 = nullptr;
+    ImageBox* UpSpot = nullptr;
+    ImageBox* UpSpot2 = nullptr;
+    ImageBox* DownSpot = nullptr;
+    FormLabel* InstallButton = nullptr;
+    FormLabel* RunButton = nullptr;
+    FormLabel* UnButton = nullptr;
+    FormLabel* ReadmeButton = nullptr;
+    FormLabel* FirmLabel = nullptr;
+    FormLabel* DateLabel = nullptr;
+    ImageBox* DownSpot2 = nullptr;
+    FormLabel* Label3D = nullptr;
+    FormLabel* LabelNet = nullptr;
+    ImageBox* WormImage = nullptr;
+    ImageBox* Image1 = nullptr;
+    FormLabel* ExplorerLabel = nullptr;
+    ImageBox* Image2 = nullptr;
+    ImageBox* JezdecPicture = nullptr;
+    ImageBox* SloganImage = nullptr;
+    FormLabel* ExitLabel = nullptr;
+    FormLabel* SetupLabel = nullptr;
+    ImageBox* TempImage = nullptr;
+    FormLabel* LabelCZ = nullptr;
+    FormLabel* UpdatesVersionLabel = nullptr;
+    ImageBox* TornikBitmap = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    FormServices services;
+    StartupOptions options;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateComponents();
+    void WireHandlers();
+    void LoadMainBitmaps();
+    void ShowCatalogueError(const std::string& message);
+    std::string RowText(int index) const;
+    bool RowBold(int index) const;
+    void ThumbForPage();
+    QImage& Surface() { return PaintBox1->Surface(); }
+
+    std::array<FormLabel*, 15> rows_{};
+    std::array<ImageBox*, 9> section_buttons_{};
+    std::array<FormLabel*, 9> section_labels_{};
+    QColor text_color_ = Qt::black;
+    bool activated_ = false;
+    bool destroyed_ = false;
+    bool thumb_dragging_ = false;
+};
+
+} // namespace tavox

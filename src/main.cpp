@@ -1,0 +1,149 @@
+// tavox95: the TAVOX CD menu. The first argument keeps its meaning ("A": started by the CD's start program,
+// "T": show each installer command first); options follow it.
+#include "app/form1.h"
+#include "catalogue/path_helpers.h"
+#include "installer/launcher.h"
+#include "platform/machine.h"
+#include "platform/sound_output.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QMessageBox>
+#include <QPainter>
+
+#include <cstdio>
+
+namespace {
+
+using tavox::DriveType;
+
+struct Options {
+    tavox::StartupOptions startup;
+    std::filesystem::path machine_dir;
+    std::optional<std::filesystem::path> cd;
+    std::optional<char> cd_drive;
+    tavox::ProcessConfig process;
+    std::optional<QString> snapshot;
+};
+
+std::optional<int> IntegerOption(const QCommandLineParser& parser, const QString& name) {
+    if (!parser.isSet(name)) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    return ok ? std::optional<int>(value) : std::nullopt;
+}
+
+Options ParseOptions(const QApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The TAVOX CD menu."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("A: started from the CD; T: test mode"));
+    const QList<QCommandLineOption> options = {
+        {QStringLiteral("cd"), QStringLiteral("Directory of the CD (a mounted or copied disc)."), QStringLiteral("PATH")},
+        {QStringLiteral("cd-drive"), QStringLiteral("Drive letter for the CD (default: first free from D)."),
+         QStringLiteral("X")},
+        {QStringLiteral("machine"), QStringLiteral("Machine directory or Wine prefix."), QStringLiteral("DIR")},
+        {QStringLiteral("program-path"), QStringLiteral("The menu's own Windows path."), QStringLiteral("PATH")},
+        {QStringLiteral("runner"), QStringLiteral("Command that runs Windows programs."), QStringLiteral("CMD")},
+        {QStringLiteral("opener"), QStringLiteral("Command that opens documents and folders."), QStringLiteral("CMD")},
+        {QStringLiteral("depth"), QStringLiteral("Bits per pixel to assume."), QStringLiteral("N")},
+        {QStringLiteral("screen-width"), QStringLiteral("Screen width to assume."), QStringLiteral("N")},
+        {QStringLiteral("snapshot"), QStringLiteral("Write the screen after start-up to FILE.png and exit."),
+         QStringLiteral("FILE")},
+    };
+    parser.addOptions(options);
+    parser.process(app);
+
+    Options result;
+    const QStringList positional = parser.positionalArguments();
+    result.startup.first_argument = positional.isEmpty() ? std::string() : positional.first().toStdString();
+    result.machine_dir = parser.isSet(QStringLiteral("machine"))
+                             ? std::filesystem::path(parser.value(QStringLiteral("machine")).toStdString())
+                             : tavox::DefaultMachineDir();
+    if (parser.isSet(QStringLiteral("cd"))) {
+        result.cd = std::filesystem::absolute(parser.value(QStringLiteral("cd")).toStdString());
+    }
+    if (const QString drive = parser.value(QStringLiteral("cd-drive")); !drive.isEmpty()) {
+        result.cd_drive = drive.toUpper().at(0).toLatin1();
+    }
+    if (parser.isSet(QStringLiteral("program-path"))) {
+        result.startup.program_path = parser.value(QStringLiteral("program-path")).toStdString();
+    }
+    if (parser.isSet(QStringLiteral("runner"))) {
+        result.process.runner = parser.value(QStringLiteral("runner")).toStdString();
+    }
+    if (parser.isSet(QStringLiteral("opener"))) {
+        result.process.opener = parser.value(QStringLiteral("opener")).toStdString();
+    }
+    result.startup.depth = IntegerOption(parser, QStringLiteral("depth"));
+    result.startup.screen_width = IntegerOption(parser, QStringLiteral("screen-width"));
+    if (parser.isSet(QStringLiteral("snapshot"))) {
+        result.snapshot = parser.value(QStringLiteral("snapshot"));
+    }
+    return result;
+}
+
+// Writes the window and any dialog that start-up opened, as the screen shows them, and ends the program.
+// Queued after the first activation, it runs once start-up is done, or inside the dialog start-up opened.
+void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
+    QMetaObject::invokeMethod(
+        &form,
+        [&form, file] {
+            QImage screen = form.grab().toImage();
+            if (QWidget* dialog = QApplication::activeModalWidget(); dialog && dialog != &form) {
+                QPainter painter(&screen);
+                painter.drawPixmap(dialog->mapToGlobal(QPoint(0, 0)) - form.mapToGlobal(QPoint(0, 0)),
+                                   dialog->grab());
+            }
+            const bool written = screen.copy(0, 0, 640, 480).save(file, "PNG");
+            QApplication::exit(written ? 0 : 1);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("TAVOX CD"));
+    Options options = ParseOptions(app);
+
+    if (const auto error = tavox::CreateMachineLayout(options.machine_dir)) {
+        std::fputs((*error + "\n").c_str(), stderr);
+        return 1;
+    }
+    tavox::Machine machine(options.machine_dir);
+    std::optional<char> cd_letter;
+    if (options.cd) {
+        cd_letter = options.cd_drive ? options.cd_drive : machine.FirstFreeLetter('D');
+        if (!cd_letter || !machine.MapDrive(*cd_letter, *options.cd, DriveType::CdRom)) {
+            std::fputs("The CD cannot be given a drive letter.\n", stderr);
+            return 1;
+        }
+    }
+    if (options.startup.program_path.empty()) {
+        // Started from outside every drive, the menu counts as started from the CD.
+        const auto own = machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
+        options.startup.program_path = own ? *own : std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";
+    }
+    if (options.startup.first_argument != "A" && !options.startup.program_path.starts_with('C')) {
+        QMessageBox::information(nullptr, QStringLiteral("TAVOX CD"), QStringLiteral("Please, run TAVOX.EXE!"));
+        return 0;
+    }
+
+    tavox::Launcher launcher(machine, options.process,
+                             [&machine](std::string_view command) { return tavox::CommandDir(machine.Files(), command); });
+    tavox::AlsaSoundOutput sound;
+    tavox::ScreenMessageBoxes messages(nullptr);
+    tavox::TForm1 form({machine, launcher, sound, messages}, options.startup);
+    if (!form.FormCreate()) {
+        return 1;
+    }
+    form.show();
+    if (options.snapshot) {
+        ScheduleSnapshot(form, *options.snapshot);
+    }
+    return QApplication::exec();
+}

@@ -1,0 +1,383 @@
+#include "app/form1.h"
+
+#include "app/page_bar.h"
+#include "catalogue/detection.h"
+#include "catalogue/settings_records.h"
+#include "catalogue/text_helpers.h"
+#include "platform/machine.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+
+#include <algorithm>
+
+namespace tavox {
+
+namespace {
+
+// Issue sections of 1998 and later: "CD" + MMYY whose year digits read 98 or more.
+bool IsShownIssueSection(const std::string& section) {
+    if (EqualsIgnoringCase(section, "Main")) {
+        return false;
+    }
+    const std::string year = section.size() >= 6 ? section.substr(4, 2) : std::string();
+    int value = 0;
+    for (const char c : year) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return year.size() == 2 && value >= 98;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return UpperCaseAscii(std::string(1, x)) < UpperCaseAscii(std::string(1, y));
+    });
+}
+
+} // namespace
+
+void TForm1::ResetPages() { catalogue.PageCount = 0; }
+
+void TForm1::AddPage(std::uint8_t kind) {
+    catalogue.PageCount = static_cast<std::uint8_t>(catalogue.PageCount + 1);
+    TPage& page = catalogue.Pages[catalogue.PageCount];
+    page.Caption = PageCaption(preferences.Language, kind);
+    page.Kind = kind;
+}
+
+void TForm1::DisplayPages() {
+    const int count = std::min<int>(catalogue.PageCount, 9);
+    for (int n = 1; n <= count; ++n) {
+        SectionLabel(n)->SetCaption(catalogue.Pages[n].Caption);
+        if (n >= 4) {
+            SectionLabel(n)->show();
+            SectionButton(n)->show();
+        }
+    }
+    for (int n = std::max(count + 1, 4); n <= 9; ++n) {
+        SectionLabel(n)->hide();
+        SectionButton(n)->hide();
+        SectionLabel(n)->SetCaption("");
+    }
+}
+
+void TForm1::MainButtonClick(int n) {
+    if (n < 1 || n > catalogue.PageCount || catalogue.Pages[n].Kind == navigation.CurrentPage ||
+        navigation.Locked != 0) {
+        return;
+    }
+    const int old_active = navigation.ActiveButton;
+    navigation.PreviousButton = old_active;
+    navigation.ActiveButton = n;
+    if (n != old_active) {
+        UnInvert(old_active);
+    }
+    InvertingProc(n);
+    switch (catalogue.Pages[n].Kind) {
+    case PageKind::Demos:
+        SetDemosPage();
+        break;
+    case PageKind::Shareware:
+        SetSharewarePage();
+        break;
+    case PageKind::Updates:
+        SetUpdatesPage();
+        break;
+    case PageKind::Films:
+        SetFilmsPage();
+        break;
+    case PageKind::Vyrniste:
+        SetVyrnistePage();
+        break;
+    case PageKind::Readers:
+        SetReadersPage();
+        break;
+    case PageKind::Hotshots:
+        SetHotshotsPage();
+        break;
+    case PageKind::Installed:
+        SetInstalledPage();
+        break;
+    case PageKind::Custom:
+        SetCustomPage();
+        break;
+    default:
+        break;
+    }
+}
+
+void TForm1::HideLabels() {
+    TornikBitmap->hide();
+    for (FormLabel* label : {DemoNameLabel, FirmLabel, TechLabel, DateLabel}) {
+        label->SetCaption("");
+    }
+    for (QWidget* widget : std::initializer_list<QWidget*>{InstallButton, RunButton, UnButton, ReadmeButton, RightSpot,
+                                                           LeftSpot, Label3D, LabelNet, LabelCZ}) {
+        widget->hide();
+    }
+    ExplorerLabel->setVisible(navigation.CurrentPage != PageKind::Hotshots);
+}
+
+void TForm1::SetDemosPage() {
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Demos;
+    navigation.FirstVisible = 1;
+    navigation.CurrentItem = 1;
+    JezdecPicture->show();
+    Image1->show();
+    UpdatesVersionLabel->hide();
+    TornikBitmap->hide();
+    navigation.FocusZone = 1;
+    FillList();
+    SetDemos();
+    CursorOff();
+    ShowListBorder(1);
+}
+
+void TForm1::SetSharewarePage() {
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Shareware;
+    navigation.FirstVisible = 1;
+    navigation.CurrentItem = 1;
+    JezdecPicture->show();
+    Image1->hide();
+    UpdatesVersionLabel->SetCharset(preferences.FontCharset);
+    UpdatesVersionLabel->SetCaption(LoadString(preferences.Language * 100 + 60));
+    UpdatesVersionLabel->show();
+    TextLabel->SetCaption(LoadString(preferences.Language * 100 + 13));
+    HideLabels();
+    TornikBitmap->show();
+    InvalidateLine();
+    FillList();
+    SetShare();
+    CursorOff();
+    ShowListBorder(1);
+}
+
+void TForm1::SetUpdatesPage() {
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Updates;
+    navigation.FirstVisible = 1;
+    navigation.CurrentItem = 1;
+    JezdecPicture->show();
+    Image1->hide();
+    UpdatesVersionLabel->show();
+    TextLabel->SetCaption(LoadString(preferences.Language * 100 + 61));
+    HideLabels();
+    InvalidateLine();
+    FillList();
+    SetUpdates();
+    CursorOff();
+    ShowListBorder(1);
+}
+
+void TForm1::SetReadersPage() {
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Readers;
+    navigation.FirstVisible = 1;
+    navigation.CurrentItem = 1;
+    JezdecPicture->show();
+    Image1->hide();
+    // The readers' page exists only on the Czech bar: its words are Czech whatever the language.
+    UpdatesVersionLabel->SetCaption(FromUtf8("Vytvořili jste nějaký zajímavý prográmek, úroveň nebo hudbu a chcete "
+                                             "se o něj podělit s ostatními? Tak nám ho pošlete...",
+                                             CodePage::Windows1250));
+    UpdatesVersionLabel->show();
+    navigation.FocusZone = 1;
+    HideLabels();
+    FillList();
+    SetReaders();
+    ShowListBorder(1);
+}
+
+void TForm1::SetHotshotsPage() {
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Hotshots;
+    navigation.FirstVisible = 1;
+    navigation.CurrentItem = 1;
+    JezdecPicture->show();
+    Image1->show();
+    UpdatesVersionLabel->hide();
+    HideLabels();
+    InvalidateLine();
+    FillList();
+    SetShots();
+    CursorOff();
+    ShowListBorder(1);
+}
+
+void TForm1::SetFilmsPage() {
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Films;
+    navigation.FirstVisible = 1;
+    navigation.CurrentItem = 1;
+    JezdecPicture->hide();
+    UpdatesVersionLabel->hide();
+    navigation.PictureNumber = 1;
+    LoadSmallPicture("FILM");
+    Image1->show();
+    PaintBox1->Invalidate(Image1->geometry());
+    HideLabels();
+    RunButton->show();
+    TextLabel->SetCaption("");
+    FillList();
+    InvalidateLine();
+    ShowListBorder(1);
+}
+
+void TForm1::SetVyrnistePage() {
+    JezdecPicture->hide();
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Vyrniste;
+    UpdatesVersionLabel->hide();
+    const FileSystem& files = services.machine.Files();
+    std::string picture = folders.CdMenuDir + "VYRNISTE.BMP";
+    if (!files.FileExists(picture)) {
+        picture = folders.CdMenuDir + (screen_state.ColorDepth <= 8 ? "256\\VYRNISTE.BMP" : "RGB\\VYRNISTE.BMP");
+    }
+    const auto host = files.HostPath(picture);
+    paint.WorkBitmap = host ? QImage(QString::fromStdString(host->string())) : QImage();
+    Image1->show();
+    PaintBox1->Invalidate(Image1->geometry());
+    HideLabels();
+    RunButton->show();
+    const std::string& issue = catalogue.CdIssue;
+    if (issue.size() >= 4 && issue.substr(2, 2) == "97") {
+        if (issue.substr(0, 2) == "11") {
+            catalogue.DiskmagIssue = 33;
+        } else if (issue.substr(0, 2) == "12") {
+            catalogue.DiskmagIssue = 34;
+        }
+    } else {
+        catalogue.DiskmagIssue = static_cast<std::uint8_t>(Catalogue ? Catalogue->ReadInteger("Main", "Vyrniste", 0) : 0);
+    }
+    TechLabel->SetCaption("VYRNISTE " + std::to_string(catalogue.DiskmagIssue) + "!!!");
+    InvalidateLine();
+    TextLabel->SetCaption(LoadString(preferences.Language * 100 + 62));
+    ClearList();
+    Row(1)->SetBold(false);
+    Row(1)->SetCaption("Vyrniste " + std::to_string(catalogue.DiskmagIssue));
+    ShowListBorder(1);
+}
+
+void TForm1::SetCustomPage() {
+    JezdecPicture->hide();
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Custom;
+    UpdatesVersionLabel->SetCaption("MS Internet Explorer 4.1 CZ");
+    UpdatesVersionLabel->show();
+    Image1->hide();
+    HideLabels();
+    InstallButton->show();
+    InvalidateLine();
+    TextLabel->SetCaption(FromUtf8("Nejnovější verzi Internet Exloreru využijí nejenom ti, kdo mají přístup na "
+                                   "Internet - obsahuje totiž i značné vylepšení \"Průzkumníka\"... Tato verze je "
+                                   "pouze pro české Windows 95/NT.",
+                                   CodePage::Windows1250));
+    ClearList();
+    Row(1)->SetBold(false);
+    Row(1)->SetCaption("MS IE 4.1 CZ");
+    ShowListBorder(1);
+}
+
+void TForm1::SetInstalledPage() {
+    SetListOff();
+    CursorOff();
+    navigation.CurrentPage = PageKind::Installed;
+    navigation.FirstVisible = 1;
+    navigation.CurrentItem = 1;
+    HideLabels();
+    TextLabel->SetCaption("");
+    ExplorerLabel->hide();
+    navigation.FocusZone = 1;
+    Image1->hide();
+
+    ProfileFile& settings = *Settings;
+    std::vector<std::string> candidates;
+    for (const std::string& section : settings.ReadSections()) {
+        if (!IsShownIssueSection(section)) {
+            continue;
+        }
+        for (const std::string& key : settings.ReadSection(section)) {
+            if (!key.empty() && key.back() != '_') {
+                candidates.push_back(key + ";" + section);
+            }
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(), LessIgnoringCase);
+
+    const FileSystem& files = services.machine.Files();
+    catalogue.Installed.Clear();
+    catalogue.InstalledCount = 1;
+    for (const std::string& candidate : candidates) {
+        const std::vector<std::string> parts = SplitList(candidate);
+        const std::string name = parts.empty() ? std::string() : parts[0];
+        const std::string section_name = parts.size() > 1 ? parts[1] : std::string();
+        const std::string issue = section_name.size() > 2 ? section_name.substr(2, 4) : std::string();
+        const std::string section = CdSection(issue);
+        TDemos& entry = catalogue.Installed[catalogue.InstalledCount];
+        entry = TDemos{};
+        entry.ListName = name;
+        entry.InstalledDir = settings.ReadString(section, name, "");
+        entry.Techinfo = "TAVOX CD " + issue.substr(0, std::min<std::size_t>(2, issue.size())) + "/" +
+                         (issue.size() > 2 ? issue.substr(2, 2) : std::string());
+        const std::vector<std::string> fields = SplitList(settings.ReadString(section, name + "_", ""));
+        if (fields.empty()) {
+            continue;
+        }
+        entry.Gamename = fields[0];
+        entry.Uninstall = fields.size() > 2 ? fields[2] : std::string();
+        entry.UnInstallName = settings.ReadString(section, name + "__", "");
+        entry.RegUninstall = fields.size() > 1 ? fields[1] : std::string();
+        if (entry.UnInstallName.empty()) {
+            const auto value = services.machine.Reg().ReadString(
+                RegistryRoot::LocalMachine, "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + entry.RegUninstall,
+                "UninstallString");
+            entry.UnInstallName = value ? FromUtf8(*value, services.machine.Drives().NameCodePage()) : std::string();
+        }
+        entry.InstallType = entry.UnInstallName.empty() ? 2 : 4;
+        if (!entry.InstalledDir.empty() && files.FileExists(entry.InstalledDir + "\\" + ProgramPart(entry.Gamename))) {
+            entry.Runnable = 1;
+            entry.Removable = 1;
+            entry.NotInstalled = 0;
+            // Past the capacity the page keeps its first 50 entries.
+            if (++catalogue.InstalledCount > InstalledArray::kCapacity) {
+                break;
+            }
+        } else {
+            DeleteInstalledRecord(settings, section, name);
+        }
+    }
+    catalogue.Installed[catalogue.InstalledCount].ListName.clear();
+    --catalogue.InstalledCount;
+
+    if (catalogue.InstalledCount < 1) {
+        ClearList();
+        SetListOff();
+        UpdatesVersionLabel->SetCharset(preferences.FontCharset);
+        UpdatesVersionLabel->SetCaption(LoadString(preferences.Language * 100 + 33));
+        UpdatesVersionLabel->show();
+        JezdecPicture->hide();
+        InvalidateLine();
+    } else {
+        UpdatesVersionLabel->show();
+        JezdecPicture->show();
+        SetInstalled();
+        CursorOff();
+        ShowListBorder(1);
+    }
+}
+
+} // namespace tavox

@@ -1,0 +1,271 @@
+#include "app/form1.h"
+
+#include <QPainter>
+
+namespace tavox {
+
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kSilver = 0xFFC0C0C0;
+const Rect kImage1Bounds{255, 84, 455, 234};
+
+// The frame rectangle of a label: one pixel wider on each side, as the cursor and border need it.
+Rect LabelFrame(const QWidget* label) {
+    const QRect g = label->geometry();
+    return {g.left() - 1, g.top(), g.left() + g.width() + 1, g.top() + g.height()};
+}
+
+void SetPixel(QImage& image, int x, int y, QRgb colour) {
+    if (image.valid(x, y)) {
+        image.setPixel(x, y, colour);
+    }
+}
+
+} // namespace
+
+FormLabel* TForm1::AssignObject(int n) const {
+    if (n >= 1 && n <= 15) {
+        return Row(n);
+    }
+    switch (n) {
+    case 20:
+        return RunButton;
+    case 21:
+        return ReadmeButton;
+    case 22:
+        return InstallButton;
+    case 23:
+        return UnButton;
+    case 24:
+        return ExitLabel;
+    case 25:
+        return SetupLabel;
+    case 26:
+        return ExplorerLabel;
+    default:
+        return nullptr;
+    }
+}
+
+void TForm1::DrawBorder(const Rect& r, QColor color) {
+    QImage& surface = Surface();
+    const QRgb rgb = color.rgba();
+    for (int x = r.left - 1; x <= r.right; ++x) {
+        SetPixel(surface, x, r.top - 1, rgb);
+        SetPixel(surface, x, r.bottom, rgb);
+    }
+    for (int y = r.top - 1; y <= r.bottom; ++y) {
+        SetPixel(surface, r.left - 1, y, rgb);
+        SetPixel(surface, r.right, y, rgb);
+    }
+    PaintBox1->Present(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right, r.bottom)));
+}
+
+void TForm1::ClearBorder(const Rect& r, bool keep) {
+    if (screen_state.ColorDepth <= 8 && !keep) {
+        // At 256 colours the area is repainted instead of restored pixel by pixel.
+        PaintBox1->Invalidate(QRect(QPoint(r.left - 2, r.top - 2), QPoint(r.right + 2, r.bottom + 2)));
+        return;
+    }
+    QImage& surface = Surface();
+    const QImage& background = BackgroundImage->Image();
+    const auto restore = [&](int x, int y) {
+        if (surface.valid(x, y) && background.valid(x, y)) {
+            surface.setPixel(x, y, background.pixel(x, y));
+        }
+    };
+    for (int y = r.top - 1; y <= r.bottom + 1; ++y) {
+        restore(r.left - 1, y);
+        restore(r.right, y);
+    }
+    for (int x = r.left - 1; x <= r.right + 1; ++x) {
+        restore(x, r.top - 1);
+        restore(x, r.bottom);
+    }
+    PaintBox1->Present(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right + 1, r.bottom + 1)));
+}
+
+void TForm1::ShowListBorder(int n) {
+    if (n == 0) {
+        return;
+    }
+    if ((navigation.CurrentPage == PageKind::Vyrniste || navigation.CurrentPage == PageKind::Custom) && n >= 2) {
+        return;
+    }
+    const FormLabel* label = AssignObject(n);
+    if (!label) {
+        return;
+    }
+    DrawBorder(LabelFrame(label), QColor::fromRgba(kSilver));
+    navigation.ListBorderShown = static_cast<std::uint8_t>(n);
+}
+
+bool TForm1::ShowCursor(int n) {
+    if (n == 0) {
+        return false;
+    }
+    if (n >= 1 && n <= 15) {
+        navigation.FocusZone = 1;
+        const std::uint8_t page = navigation.CurrentPage;
+        const bool single_row = page == PageKind::Vyrniste || page == PageKind::Custom || page == PageKind::Films;
+        if ((single_row && n > 1) || (!single_row && page != 0 && n > PageItemCount())) {
+            return false;
+        }
+    }
+    const FormLabel* label = AssignObject(n);
+    if (!label || !label->isVisible()) {
+        return false;
+    }
+    if (n != navigation.CursorItem) {
+        CursorOff();
+    }
+    DrawBorder(LabelFrame(label), QColor::fromRgba(kWhite));
+    navigation.CursorItem = static_cast<std::uint8_t>(n);
+    return true;
+}
+
+void TForm1::CursorOff() {
+    if (navigation.CursorItem == 0) {
+        return;
+    }
+    if (navigation.CurrentPage == PageKind::Films && navigation.CursorItem < 20) {
+        return;
+    }
+    const FormLabel* label = AssignObject(navigation.CursorItem);
+    navigation.CursorItem = 0;
+    if (label) {
+        ClearBorder(LabelFrame(label), false);
+    }
+}
+
+void TForm1::SetListOff() {
+    if (navigation.ListBorderShown == 0 || navigation.ListBorderShown == navigation.CursorItem) {
+        return;
+    }
+    const FormLabel* label = AssignObject(navigation.ListBorderShown);
+    navigation.ListBorderShown = 0;
+    if (label) {
+        ClearBorder(LabelFrame(label), false);
+    }
+}
+
+void TForm1::SelectSmallImage() {
+    if (navigation.CurrentPage != PageKind::Demos && navigation.CurrentPage != PageKind::Hotshots) {
+        return;
+    }
+    CursorOff();
+    navigation.FocusZone = 3;
+    navigation.PictureFocused = 1;
+    DrawBorder(kImage1Bounds, QColor::fromRgba(kWhite));
+}
+
+void TForm1::PaintBox1Paint(const QRect& clip) {
+    // What lies under the paint box shows again where the window is repainted.
+    {
+        QPainter background(&Surface());
+        background.drawImage(clip.topLeft(), BackgroundImage->Image(), clip);
+    }
+    if (navigation.ListBorderShown >= 1 && navigation.ListBorderShown <= 15) {
+        ShowListBorder(navigation.ListBorderShown);
+    }
+    Invert(navigation.ActiveButton);
+    QPainter painter(&Surface());
+    painter.setPen(QColor::fromRgba(kWhite));
+    if (!TechLabel->Caption().empty()) {
+        const QRect tech = TechLabel->geometry();
+        paint.BorderRect = {tech.left() - 6, tech.top() - 2, tech.left() - 6 + tech.width() + 12,
+                            tech.top() - 2 + tech.height() + 4};
+        painter.end();
+        DrawBorder(paint.BorderRect, QColor::fromRgba(kWhite));
+        painter.begin(&Surface());
+        painter.setPen(QColor::fromRgba(kWhite));
+        painter.drawLine(244, 342, paint.BorderRect.left - 1, 342);
+    } else {
+        painter.drawLine(244, 342, 505, 342);
+        painter.drawLine(506, 333, 506, 349);
+    }
+    painter.end();
+    if (navigation.FocusZone == 3) {
+        SelectSmallImage();
+    }
+    if (Image1->isVisible() && (clip.contains(255, 84) || clip.contains(455, 234)) && !paint.WorkBitmap.isNull()) {
+        QPainter picture(&Surface());
+        picture.drawImage(Image1->geometry(), paint.WorkBitmap);
+    }
+    DrawLines();
+}
+
+void TForm1::DrawLines() {
+    // Each polyline's last point is not painted, as the platform's polyline leaves it.
+    static const std::vector<std::vector<QPoint>> kLines = {
+        {{593, 1}, {593, 19}},
+        {{593, 19}, {622, 19}, {622, 42}, {564, 42}, {564, 30}},
+        {{593, 19}, {564, 19}, {564, 32}},
+        {{564, 31}, {335, 31}},
+        {{335, 31}, {96, 31}},
+        {{96, 31}, {96, 57}},
+        {{96, 57}, {16, 57}, {16, 340}, {188, 340}},
+        {{96, 57}, {188, 57}},
+        {{188, 57}, {188, 480}},
+        {{172, 57}, {172, 340}},
+        {{172, 71}, {188, 71}},
+        {{172, 324}, {188, 324}},
+        {{335, 31}, {335, 59}, {371, 59}},
+        {{371, 59}, {586, 59}, {586, 80}},
+        {{640, 80}, {506, 80}, {506, 334}},
+        {{506, 350}, {506, 480}},
+        {{506, 103}, {640, 103}},
+        {{506, 125}, {640, 125}},
+        {{506, 148}, {640, 148}},
+        {{506, 171}, {640, 171}},
+        {{506, 193}, {640, 193}},
+        {{506, 216}, {640, 216}},
+        {{506, 241}, {640, 241}},
+        {{506, 264}, {640, 264}},
+        {{581, 265}, {581, 427}},
+        {{463, 470}, {218, 470}, {218, 365}, {463, 365}, {463, 470}},
+        {{581, 427}, {463, 427}},
+        {{218, 424}, {39, 424}, {39, 440}},
+        {{0, 440}, {82, 440}, {82, 480}},
+        {{371, 59}, {371, 77}},
+        {{370, 77}, {470, 77}, {470, 258}},
+        {{470, 258}, {470, 309}},
+        {{371, 77}, {238, 77}, {238, 259}},
+        {{470, 259}, {401, 259}},
+        {{399, 259}, {399, 281}},
+        {{401, 259}, {244, 259}},
+        {{238, 259}, {244, 259}},
+        {{244, 259}, {244, 343}},
+    };
+    QImage& surface = Surface();
+    for (const std::vector<QPoint>& line : kLines) {
+        for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+            const QPoint from = line[i];
+            const QPoint to = line[i + 1];
+            const int dx = (to.x() > from.x()) - (to.x() < from.x());
+            const int dy = (to.y() > from.y()) - (to.y() < from.y());
+            for (QPoint p = from; p != to; p += QPoint(dx, dy)) {
+                SetPixel(surface, p.x(), p.y(), kWhite);
+            }
+        }
+    }
+}
+
+void TForm1::BackgroundImageMouseMove() {
+    for (QWidget* twin : std::initializer_list<QWidget*>{LeftSpot2, RightSpot2, DownSpot2, UpSpot2}) {
+        twin->hide();
+    }
+    CursorOff();
+    InvertingProc(0);
+    navigation.FocusZone = 1;
+    if (navigation.PictureFocused == 1) {
+        navigation.PictureFocused = 0;
+        ClearBorder(kImage1Bounds, true);
+    }
+    if (!(navigation.CurrentPage == PageKind::Installed && catalogue.InstalledCount == 0)) {
+        ShowListBorder(navigation.CurrentItem - navigation.FirstVisible + 1);
+    }
+}
+
+} // namespace tavox

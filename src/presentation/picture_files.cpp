@@ -1,0 +1,34 @@
+#include "presentation/picture_files.h"
+
+#include "platform/jpeg_decoder.h"
+
+namespace tavox {
+
+std::string PictureNumberText(int number) {
+    const std::string digits = std::to_string(number);
+    return number < 10 && number >= 0 ? "0" + digits : digits;
+}
+
+std::string PictureJpegPath(std::string_view menu_dir, std::string_view base, int number) {
+    return std::string(menu_dir) + std::string(base) + PictureNumberText(number) + ".JPG";
+}
+
+std::string FirstPictureBitmapPath(std::string_view menu_dir, std::string_view base, int color_depth) {
+    return std::string(menu_dir) + (color_depth <= 8 ? "256\\" : "RGB\\") + std::string(base) +
+           PictureNumberText(1) + ".BMP";
+}
+
+QImage ToQImage(const DecodedImage& decoded) {
+    const QImage view(decoded.pixels.data(), decoded.width, decoded.height, static_cast<qsizetype>(decoded.Stride()),
+                      decoded.format == JpegPixelFormat::Rgba ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    return view.convertToFormat(QImage::Format_RGB32);
+}
+
+QString PictureErrorText(const JpegError& error, const std::string& windows_path) {
+    if (error.kind == JpegError::Kind::CannotOpen) {
+        return QStringLiteral("Cannot open file %1").arg(QString::fromStdString(windows_path));
+    }
+    return QStringLiteral("JPEG error #%1").arg(error.number);
+}
+
+} // namespace tavox

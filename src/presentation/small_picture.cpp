@@ -1,0 +1,116 @@
+#include "app/form1.h"
+
+#include "platform/jpeg_decoder.h"
+#include "platform/machine.h"
+#include "presentation/picture_files.h"
+
+#include <QPainter>
+
+namespace tavox {
+
+std::string TForm1::CurrentPictureBase() const {
+    if (navigation.CurrentPage == PageKind::Demos) {
+        return catalogue.Demos[navigation.CurrentItem].Picture;
+    }
+    if (navigation.CurrentPage == PageKind::Hotshots) {
+        return catalogue.Shots[navigation.CurrentItem].Picture;
+    }
+    return {};
+}
+
+bool TForm1::PrevPicture(const std::string& base) const {
+    return services.machine.Files().FileExists(
+        PictureJpegPath(folders.CdMenuDir, base, navigation.PictureNumber - 1));
+}
+
+bool TForm1::NextPicture(const std::string& base) const {
+    return services.machine.Files().FileExists(
+        PictureJpegPath(folders.CdMenuDir, base, navigation.PictureNumber + 1));
+}
+
+void TForm1::LoadSmallPicture(const std::string& base) {
+    if (HasNoPictures(base)) {
+        return;
+    }
+    const FileSystem& files = services.machine.Files();
+    const std::string bitmap = FirstPictureBitmapPath(folders.CdMenuDir, base, screen_state.ColorDepth);
+    if (navigation.PictureNumber == 1 && files.FileExists(bitmap)) {
+        const QString host = QString::fromStdString(files.HostPath(bitmap)->string());
+        if (navigation.CurrentPage == PageKind::Demos &&
+            DemosArray::Contains(navigation.CurrentItem) && navigation.CurrentItem <= 17) {
+            TDemos& demo = catalogue.Demos[navigation.CurrentItem];
+            QImage& slot = paint.DemoPictures[static_cast<std::size_t>(navigation.CurrentItem - 1)];
+            if (demo.PictureCached == 0) {
+                slot = QImage(host);
+                demo.PictureCached = 1;
+            }
+            paint.WorkBitmap = slot;
+        } else {
+            paint.WorkBitmap = QImage(host);
+        }
+    } else {
+        const std::string jpeg = PictureJpegPath(folders.CdMenuDir, base, navigation.PictureNumber);
+        const auto host = files.HostPath(jpeg);
+        const JpegHeaderResult header = JpegDecoder::DecodeHeaderFile(host.value_or(std::filesystem::path()));
+        if (header.error) {
+            services.messages.Show(MessageKind::Error, QStringLiteral("Error"), PictureErrorText(*header.error, jpeg));
+            return;
+        }
+        JpegDecoder decoder;
+        decoder.SetScale(header.header.width >= 400 ? JpegScale::Quarter : JpegScale::Half);
+        const JpegDecodeResult decoded = decoder.DecodeFile(*host);
+        if (decoded.error) {
+            services.messages.Show(MessageKind::Error, QStringLiteral("Error"), PictureErrorText(*decoded.error, jpeg));
+            return;
+        }
+        paint.WorkBitmap = ToQImage(decoded.image);
+    }
+    {
+        QPainter painter(&PaintBox1->Surface());
+        painter.drawImage(Image1->geometry(), paint.WorkBitmap);
+    }
+    PaintBox1->Present(Image1->geometry());
+    LeftSpot->hide();
+    const bool next = (navigation.CurrentPage == PageKind::Demos || navigation.CurrentPage == PageKind::Hotshots) &&
+                      NextPicture(CurrentPictureBase());
+    if (!next) {
+        RightSpot->hide();
+        RightSpot2->hide();
+    } else {
+        RightSpot->setVisible(screen_state.ColorDepth > 8);
+    }
+}
+
+void TForm1::LeftSpot2Click() {
+    if (!LeftSpot->isVisible()) {
+        return;
+    }
+    --navigation.PictureNumber;
+    const std::string base = CurrentPictureBase();
+    LoadSmallPicture(base);
+    if (PrevPicture(base)) {
+        LeftSpot->show();
+    } else {
+        LeftSpot->hide();
+        LeftSpot2->hide();
+    }
+    RightSpot->show();
+}
+
+void TForm1::RightSpot2Click() {
+    if (!RightSpot->isVisible()) {
+        return;
+    }
+    ++navigation.PictureNumber;
+    const std::string base = CurrentPictureBase();
+    LoadSmallPicture(base);
+    if (NextPicture(base)) {
+        RightSpot->show();
+    } else {
+        RightSpot->hide();
+        RightSpot2->hide();
+    }
+    LeftSpot->show();
+}
+
+} // namespace tavox

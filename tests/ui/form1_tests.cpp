@@ -1,0 +1,152 @@
+// The main window over the sample CD: its components by name, the pages, the list and the keyboard.
+#include "support/form_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace tavox {
+namespace {
+
+using test::FormFixture;
+
+class Form1Test : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(fixture.Start()); }
+
+    TForm1& form() { return fixture.Form(); }
+    template <typename T = QWidget>
+    T* Find(const char* name) {
+        return form().findChild<T*>(QString::fromLatin1(name));
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(&form(), &press);
+    }
+    QString RowText(int r) { return form().Row(r)->DisplayText(); }
+    QRgb Pixel(int x, int y) { return form().PaintBox1->Surface().pixel(x, y); }
+
+    FormFixture fixture;
+};
+
+TEST_F(Form1Test, EveryComponentStandsWhereTheFormPutsIt) {
+    struct Case {
+        const char* name;
+        QRect bounds;
+    };
+    const Case cases[] = {
+        {"Demoslabel1", {22, 68, 0, 0}},   {"DemosLabel15", {22, 316, 0, 0}}, {"MainButton1", {507, 81, 133, 22}},
+        {"mainButton2", {507, 104, 133, 21}}, {"MainButton9", {506, 265, 133, 22}}, {"Image1", {255, 84, 200, 150}},
+        {"Image2", {172, 73, 17, 251}},    {"TextLabel", {223, 367, 238, 101}}, {"UpSpot2", {173, 59, 16, 13}},
+        {"CDNumberLabel", {568, 24, 51, 13}}, {"SetupLabel", {7, 454, 69, 13}},
+    };
+    for (const Case& c : cases) {
+        const QWidget* widget = Find(c.name);
+        ASSERT_NE(widget, nullptr) << c.name;
+        EXPECT_EQ(widget->pos(), c.bounds.topLeft()) << c.name;
+        if (c.bounds.width() > 0) {
+            EXPECT_EQ(widget->size(), c.bounds.size()) << c.name;
+        }
+    }
+    for (const char* hidden : {"MetaImage", "TempImage", "LeftSpot2", "RightSpot2", "UpSpot2", "DownSpot2"}) {
+        EXPECT_FALSE(Find(hidden)->isVisible()) << hidden;
+    }
+    // Later components lie on top: the lit arrow over the plain one.
+    const QObjectList& children = form().children();
+    EXPECT_GT(children.indexOf(Find("UpSpot2")), children.indexOf(Find("UpSpot")));
+}
+
+TEST_F(Form1Test, StartUpShowsTheIssueAndTheDemosPage) {
+    EXPECT_EQ(form().windowTitle(), QStringLiteral("TAVOX CD 12-98"));
+    EXPECT_EQ(form().CDNumberLabel->DisplayText(), QStringLiteral("12-98"));
+    EXPECT_EQ(form().navigation.CurrentPage, PageKind::Demos);
+    EXPECT_EQ(form().navigation.ActiveButton, 1);
+    EXPECT_EQ(form().navigation.FocusZone, 1);
+    EXPECT_EQ(RowText(1), QString::fromStdString(ToUtf8(form().catalogue.Demos[1].ListName, CodePage::Windows1250)));
+    EXPECT_EQ(RowText(form().catalogue.DemoCount + 1), QString());
+    EXPECT_EQ(form().SectionLabel(1)->DisplayText(), QStringLiteral("Dema"));
+    EXPECT_TRUE(fixture.Messages().shown.empty());
+}
+
+TEST_F(Form1Test, TheCzechPageBarCarriesEveryPageOfTheIssue) {
+    std::vector<int> kinds;
+    for (int n = 1; n <= form().catalogue.PageCount; ++n) {
+        kinds.push_back(form().catalogue.Pages[n].Kind);
+    }
+    EXPECT_EQ(kinds, (std::vector<int>{1, 7, 3, 4, 5, 6, 2, 10, 9}));
+    EXPECT_TRUE(form().SectionButton(9)->isVisible());
+}
+
+TEST_F(Form1Test, ArrowsMoveTheSelectionAndScrollTheList) {
+    const int count = form().catalogue.DemoCount;
+    ASSERT_GE(count, 3);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(form().navigation.CurrentItem, 2);
+    Key(Qt::Key_End);
+    EXPECT_EQ(form().navigation.CurrentItem, count);
+    EXPECT_EQ(form().navigation.FirstVisible, std::max(1, count - 14));
+    Key(Qt::Key_Down);
+    EXPECT_EQ(form().navigation.CurrentItem, count) << "nothing below the last item";
+    Key(Qt::Key_Home);
+    EXPECT_EQ(form().navigation.CurrentItem, 1);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(form().navigation.CurrentItem, 1);
+}
+
+TEST_F(Form1Test, TheFocusCyclesThroughListCommandsAndPageBar) {
+    Key(Qt::Key_Right);
+    EXPECT_EQ(form().navigation.FocusZone, 2);
+    EXPECT_GE(form().navigation.CursorItem, 20);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(form().navigation.FocusZone, 4);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(form().navigation.ActiveButton, 2);
+    EXPECT_EQ(form().navigation.CurrentPage, PageKind::Hotshots);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(form().navigation.FocusZone, 1);
+    EXPECT_EQ(form().navigation.HoverButton, 0);
+}
+
+TEST_F(Form1Test, TheSelectedRowCarriesTheCursorFrame) {
+    const QRect row = form().Row(1)->geometry();
+    EXPECT_EQ(form().navigation.ListBorderShown, 1);
+    // The list border runs one pixel around the row's frame rectangle.
+    EXPECT_EQ(Pixel(row.left() - 2, row.top() + 3), qRgb(0xC0, 0xC0, 0xC0));
+    Key(Qt::Key_Down);
+    const QRect second = form().Row(2)->geometry();
+    EXPECT_EQ(Pixel(second.left() - 2, second.top() + 3), qRgb(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(Pixel(row.left() - 2, row.top() + 3), form().BackgroundImage->Image().pixel(row.left() - 2, row.top() + 3))
+        << "the old frame was erased from the background";
+}
+
+TEST_F(Form1Test, EveryPageOpensFromThePageBar) {
+    for (int n = 1; n <= form().catalogue.PageCount; ++n) {
+        form().MainButtonClick(n);
+        EXPECT_EQ(form().navigation.CurrentPage, form().catalogue.Pages[n].Kind) << n;
+        EXPECT_EQ(form().navigation.ActiveButton, n);
+    }
+    form().MainButtonClick(1);
+    EXPECT_EQ(form().navigation.CurrentPage, PageKind::Demos);
+}
+
+TEST_F(Form1Test, TheInstalledPageListsWhatTheSettingsRecord) {
+    fixture.Machine().Write("C:\\GAMES\\OLD\\OLD.EXE", "MZ");
+    ProfileFile settings = fixture.Machine().Settings();
+    settings.WriteString("CD0199", "Old game", "C:\\GAMES\\OLD");
+    settings.WriteString("CD0199", "Old game_", "OLD.EXE,OldGame,");
+    settings.WriteString("CD0199", "Gone game", "C:\\GAMES\\GONE");
+    settings.WriteString("CD0199", "Gone game_", "GONE.EXE,,");
+    settings.WriteString("CD1197", "Too old", "C:\\GAMES\\OLD");
+    settings.WriteString("CD1197", "Too old_", "OLD.EXE,,");
+    form().SetInstalledPage();
+    EXPECT_EQ(form().catalogue.InstalledCount, 1);
+    EXPECT_EQ(form().catalogue.Installed[1].ListName, "Old game");
+    EXPECT_EQ(form().catalogue.Installed[1].Techinfo, "TAVOX CD 01/99");
+    EXPECT_EQ(form().catalogue.Installed[1].InstallType, 2);
+    EXPECT_FALSE(settings.ValueExists("CD0199", "Gone game")) << "a stale record is forgotten";
+    EXPECT_TRUE(settings.ValueExists("CD1197", "Too old")) << "issues before 1998 are left alone";
+}
+
+} // namespace
+} // namespace tavox

@@ -1,0 +1,42 @@
+#include "menu/list_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace tavox {
+namespace {
+
+TEST(ThumbRule, PlacesTheThumbAlongTheTrack) {
+    struct Case {
+        int count, current, k, top;
+    };
+    for (const Case& c : {Case{2, 2, 257, 255}, Case{20, 10, 257, 184}, Case{20, 20, 257, 311}, Case{20, 1, 257, 70},
+                          Case{1, 1, 259, 70}, Case{0, 1, 257, 70}}) {
+        EXPECT_EQ(ThumbTop(c.count, c.current, c.k), c.top) << c.count << "/" << c.current;
+    }
+}
+
+TEST(TrackRule, SelectsTheItemUnderThePointer) {
+    struct Case {
+        int count, y, item, first;
+    };
+    const Case cases[] = {
+        {20, 0, 1, 1},    {20, 18, 1, 1},  {20, 19, 2, 2},  {20, 250, 20, 6}, {20, 400, 20, 6},
+        {5, 125, 2, 1},   {5, 175, 4, 1},  {10, 125, 5, 1}, {30, 125, 15, 15}, {30, 200, 24, 16},
+        {1, 250, 1, 1},
+    };
+    for (const Case& c : cases) {
+        const TrackSelection selection = TrackRule(c.count, c.y);
+        EXPECT_EQ(selection.current_item, c.item) << c.count << " items, y " << c.y;
+        EXPECT_EQ(selection.first_visible, c.first) << c.count << " items, y " << c.y;
+    }
+}
+
+TEST(RoundHalfEven, RoundsHalvesToTheEvenNeighbour) {
+    EXPECT_EQ(RoundHalfEven(2.5), 2);
+    EXPECT_EQ(RoundHalfEven(3.5), 4);
+    EXPECT_EQ(RoundHalfEven(1.52), 2);
+    EXPECT_EQ(RoundHalfEven(-0.5), 0);
+}
+
+} // namespace
+} // namespace tavox
