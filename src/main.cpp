@@ -117,7 +117,18 @@ int main(int argc, char* argv[]) {
     tavox::Machine machine(options.machine_dir);
     std::optional<char> cd_letter;
     if (options.cd) {
-        cd_letter = options.cd_drive ? options.cd_drive : machine.FirstFreeLetter('D');
+        // A disc that an earlier start mapped keeps its letter, so that recorded paths stay valid.
+        for (const tavox::Drive& drive : machine.Drives().Drives()) {
+            std::error_code ec;
+            if (!cd_letter && drive.type == DriveType::CdRom && std::filesystem::equivalent(drive.root, *options.cd, ec)) {
+                cd_letter = drive.letter;
+            }
+        }
+        if (options.cd_drive) {
+            cd_letter = options.cd_drive;
+        } else if (!cd_letter) {
+            cd_letter = machine.FirstFreeLetter('D');
+        }
         if (!cd_letter || !machine.MapDrive(*cd_letter, *options.cd, DriveType::CdRom)) {
             std::fputs("The CD cannot be given a drive letter.\n", stderr);
             return 1;
