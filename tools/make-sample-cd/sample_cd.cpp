@@ -3,6 +3,7 @@
 #include "catalogue_writer.h"
 #include "cd_files.h"
 #include "item_files.h"
+#include "sample_pictures.h"
 #include "sample_tables.h"
 #include "stand_in_scripts.h"
 
@@ -81,6 +82,9 @@ std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std:
     }
     WriteShareware(files);
     WriteUpdates(files);
+    if (auto error = WriteSamplePictures(files)) {
+        return error;
+    }
     return files.Error();
 }
 
