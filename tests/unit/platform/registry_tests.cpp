@@ -1,6 +1,8 @@
 #include "platform/registry.h"
 #include "platform/registry_hive.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +17,9 @@
 
 namespace {
 
+using tavox::test::ReadFile;
+using tavox::test::TempDir;
+
 namespace fs = std::filesystem;
 using tavox::Registry;
 using tavox::RegistryHive;
@@ -24,36 +29,6 @@ constexpr auto kMachine = RegistryRoot::LocalMachine;
 constexpr std::string_view kHeader =
     "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n";
 constexpr std::string_view kProbeGame = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\ProbeGame";
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "tavox-registry-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempDir() {
-        std::error_code error;
-        fs::remove_all(path_, error);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string ReadBytes(const fs::path& path) {
-    std::string bytes;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    char buffer[65536];
-    for (std::size_t count = 0; file && (count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
-        bytes.append(buffer, count);
-    }
-    return bytes;
-}
 
 // Replaces the file as another program would: a new file renamed over the old one.
 void WriteBytes(const fs::path& path, std::string_view bytes) {
@@ -169,7 +144,7 @@ TEST_F(RegistryFiles, AnyTextSurvivesAWriteAndAFreshRead) {
         }
     }
     // Wine's files are plain ASCII lines; anything else must have gone into escapes.
-    const std::string bytes = ReadBytes(System());
+    const std::string bytes = ReadFile(System());
     EXPECT_TRUE(
         std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7F); }));
 }
@@ -241,7 +216,7 @@ TEST_F(RegistryFiles, AWriteKeepsEveryByteItDidNotChange) {
     WriteBytes(System(), before + target + after);
     ASSERT_TRUE(Open().WriteString(kMachine, "software\\b", "New", "value"));
 
-    const std::string written = ReadBytes(System());
+    const std::string written = ReadFile(System());
     ASSERT_GE(written.size(), before.size() + after.size());
     EXPECT_EQ(written.substr(0, before.size()), before);
     EXPECT_EQ(written.substr(written.size() - after.size()), after);
@@ -258,11 +233,10 @@ TEST_F(RegistryFiles, AMissingFileReadsEmptyAndIsCreatedWithItsHivesHeader) {
     EXPECT_TRUE(registry.SubKeys(RegistryRoot::CurrentUser, "").empty());
     ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Tavox", "Dir", "C:\\TAVOX"));
     ASSERT_TRUE(registry.CreateKey(RegistryRoot::CurrentUser, "Software\\Tavox"));
-    EXPECT_TRUE(
-        ReadBytes(System()).starts_with("WINE REGISTRY Version 2\n;; All keys relative to "
-                                        "REGISTRY\\\\Machine\n\n#arch=win64\n\n[Software\\\\Tavox] "));
-    EXPECT_TRUE(ReadBytes(User()).starts_with("WINE REGISTRY Version 2\n;; All keys relative to "
-                                              "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n"));
+    EXPECT_TRUE(ReadFile(System()).starts_with("WINE REGISTRY Version 2\n;; All keys relative to "
+                                               "REGISTRY\\\\Machine\n\n#arch=win64\n\n[Software\\\\Tavox] "));
+    EXPECT_TRUE(ReadFile(User()).starts_with("WINE REGISTRY Version 2\n;; All keys relative to "
+                                             "REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n#arch=win64\n\n"));
     EXPECT_EQ(Open().ReadString(kMachine, "Software\\Tavox", "Dir"), "C:\\TAVOX");
     EXPECT_TRUE(Open().KeyExists(RegistryRoot::CurrentUser, "Software\\Tavox"));
 }
@@ -304,7 +278,7 @@ TEST_F(RegistryFiles, AFailedWriteKeepsTheOldFile) {
     EXPECT_FALSE(registry.WriteString(kMachine, "K", "v", "new"));
     EXPECT_EQ(registry.ReadString(kMachine, "K", "v"), "old");
     fs::permissions(dir_.Path(), fs::perms::owner_write, fs::perm_options::add);
-    EXPECT_EQ(ReadBytes(System()), original);
+    EXPECT_EQ(ReadFile(System()), original);
 }
 
 TEST_F(RegistryFiles, JunkNeitherStopsReadingNorGetsLostByAWrite) {
@@ -332,7 +306,7 @@ TEST_F(RegistryFiles, JunkNeitherStopsReadingNorGetsLostByAWrite) {
         const Registry reread = Open();
         EXPECT_EQ(reread.ReadString(kMachine, "Good", "v"), "ok");
         EXPECT_EQ(reread.ReadString(kMachine, "Zed", "new"), "value");
-        EXPECT_TRUE(KeepsAllLines(cases[i], ReadBytes(System())));
+        EXPECT_TRUE(KeepsAllLines(cases[i], ReadFile(System())));
     }
 }
 
@@ -408,7 +382,7 @@ TEST(RegistryWinePrefix, AWriteToTheSystemHiveChangesOnlyItsBlock) {
         GTEST_SKIP() << "no Wine prefix fixture";
     }
     const TempDir dir;
-    const std::string original = ReadBytes(Fixture("system.reg"));
+    const std::string original = ReadFile(Fixture("system.reg"));
     WriteBytes(dir.Path() / "system.reg", original);
     Registry registry(dir.Path() / "system.reg", dir.Path() / "user.reg");
     ASSERT_TRUE(registry.WriteString(kMachine, kProbeGame, "DisplayName", "Probe Game"));
@@ -417,7 +391,7 @@ TEST(RegistryWinePrefix, AWriteToTheSystemHiveChangesOnlyItsBlock) {
                                                   "Uninstall\\\\ProbeGame]") +
                                     1;
     const std::size_t block_end = original.find("\n[", block_start) + 1;
-    const std::string written = ReadBytes(dir.Path() / "system.reg");
+    const std::string written = ReadFile(dir.Path() / "system.reg");
     const std::size_t tail = original.size() - block_end;
     ASSERT_GT(written.size(), block_start + tail);
     EXPECT_EQ(written.compare(0, block_start, original, 0, block_start), 0);
@@ -429,7 +403,7 @@ TEST(RegistryWinePrefix, AWriteToTheSystemHiveChangesOnlyItsBlock) {
 
     // A new key is one new block, in the place Wine would have put it.
     ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Tavox", "Dir", "C:\\TAVOX"));
-    const std::string with_key = ReadBytes(dir.Path() / "system.reg");
+    const std::string with_key = ReadFile(dir.Path() / "system.reg");
     const std::string added = "[Software\\\\Tavox] ";
     const std::size_t at = with_key.find(added);
     ASSERT_NE(at, std::string::npos);

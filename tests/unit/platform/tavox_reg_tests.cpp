@@ -1,3 +1,5 @@
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -17,41 +19,14 @@ extern char** environ;
 
 namespace {
 
+using tavox::test::ReadFile;
+using tavox::test::TempDir;
+
 namespace fs = std::filesystem;
 
 constexpr std::string_view kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.\n";
 constexpr std::string_view kDone = "The operation completed successfully.\n";
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "tavox-reg-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr) {
-            path_ = pattern;
-        }
-    }
-    ~TempDir() {
-        std::error_code error;
-        fs::remove_all(path_, error);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string ReadBytes(const fs::path& path) {
-    std::string bytes;
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    char buffer[4096];
-    for (std::size_t count = 0; file && (count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;) {
-        bytes.append(buffer, count);
-    }
-    return bytes;
-}
 
 struct Outcome {
     int exit_code = -1;
@@ -98,8 +73,8 @@ protected:
             }
         }
         posix_spawn_file_actions_destroy(&actions);
-        outcome.out = ReadBytes(out);
-        outcome.err = ReadBytes(err);
+        outcome.out = ReadFile(out);
+        outcome.err = ReadFile(err);
         return outcome;
     }
 
@@ -131,8 +106,8 @@ TEST_F(TavoxReg, AddThenQueryPrintsLikeReg) {
 TEST_F(TavoxReg, EachRootHasItsOwnFile) {
     ASSERT_EQ(Run({"add", "HKCU\\Software\\Tavox", "/v", "Who", "/d", "user"}).exit_code, 0);
     ASSERT_EQ(Run({"add", "HKEY_LOCAL_MACHINE\\Software\\Tavox", "/v", "Who", "/d", "machine"}).exit_code, 0);
-    EXPECT_NE(ReadBytes(Machine() / "user.reg").find("\"Who\"=\"user\""), std::string::npos);
-    EXPECT_NE(ReadBytes(Machine() / "system.reg").find("\"Who\"=\"machine\""), std::string::npos);
+    EXPECT_NE(ReadFile(Machine() / "user.reg").find("\"Who\"=\"user\""), std::string::npos);
+    EXPECT_NE(ReadFile(Machine() / "system.reg").find("\"Who\"=\"machine\""), std::string::npos);
     EXPECT_EQ(Run({"query", "hkey_current_user\\software\\tavox", "/v", "Who"}).out,
               "\nHKEY_CURRENT_USER\\software\\tavox\n    Who    REG_SZ    user\n\n");
 }
