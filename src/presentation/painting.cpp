@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include "presentation/frame_lines.h"
+
 #include <QPainter>
 
 namespace tavox {
@@ -90,7 +92,8 @@ void TForm1::ShowListBorder(int n) {
     if (n == 0) {
         return;
     }
-    if ((navigation.CurrentPage == PageKind::Vyrniste || navigation.CurrentPage == PageKind::Custom) && n >= 2) {
+    if ((navigation.CurrentPage == PageKind::Vyrniste || navigation.CurrentPage == PageKind::Custom) &&
+        n >= 2) {
         return;
     }
     const FormLabel* label = AssignObject(n);
@@ -108,7 +111,8 @@ bool TForm1::ShowCursor(int n) {
     if (n >= 1 && n <= 15) {
         navigation.FocusZone = 1;
         const std::uint8_t page = navigation.CurrentPage;
-        const bool single_row = page == PageKind::Vyrniste || page == PageKind::Custom || page == PageKind::Films;
+        const bool single_row =
+            page == PageKind::Vyrniste || page == PageKind::Custom || page == PageKind::Films;
         if ((single_row && n > 1) || (!single_row && page != 0 && n > PageItemCount())) {
             return false;
         }
@@ -189,7 +193,8 @@ void TForm1::PaintBox1Paint(const QRect& clip) {
     if (navigation.FocusZone == 3) {
         SelectSmallImage();
     }
-    if (Image1->isVisible() && (clip.contains(255, 84) || clip.contains(455, 234)) && !paint.WorkBitmap.isNull()) {
+    if (Image1->isVisible() && (clip.contains(255, 84) || clip.contains(455, 234)) &&
+        !paint.WorkBitmap.isNull()) {
         QPainter picture(&Surface());
         picture.drawImage(Image1->geometry(), paint.WorkBitmap);
     }
@@ -198,48 +203,8 @@ void TForm1::PaintBox1Paint(const QRect& clip) {
 
 void TForm1::DrawLines() {
     // Each polyline's last point is not painted, as the platform's polyline leaves it.
-    static const std::vector<std::vector<QPoint>> kLines = {
-        {{593, 1}, {593, 19}},
-        {{593, 19}, {622, 19}, {622, 42}, {564, 42}, {564, 30}},
-        {{593, 19}, {564, 19}, {564, 32}},
-        {{564, 31}, {335, 31}},
-        {{335, 31}, {96, 31}},
-        {{96, 31}, {96, 57}},
-        {{96, 57}, {16, 57}, {16, 340}, {188, 340}},
-        {{96, 57}, {188, 57}},
-        {{188, 57}, {188, 480}},
-        {{172, 57}, {172, 340}},
-        {{172, 71}, {188, 71}},
-        {{172, 324}, {188, 324}},
-        {{335, 31}, {335, 59}, {371, 59}},
-        {{371, 59}, {586, 59}, {586, 80}},
-        {{640, 80}, {506, 80}, {506, 334}},
-        {{506, 350}, {506, 480}},
-        {{506, 103}, {640, 103}},
-        {{506, 125}, {640, 125}},
-        {{506, 148}, {640, 148}},
-        {{506, 171}, {640, 171}},
-        {{506, 193}, {640, 193}},
-        {{506, 216}, {640, 216}},
-        {{506, 241}, {640, 241}},
-        {{506, 264}, {640, 264}},
-        {{581, 265}, {581, 427}},
-        {{463, 470}, {218, 470}, {218, 365}, {463, 365}, {463, 470}},
-        {{581, 427}, {463, 427}},
-        {{218, 424}, {39, 424}, {39, 440}},
-        {{0, 440}, {82, 440}, {82, 480}},
-        {{371, 59}, {371, 77}},
-        {{370, 77}, {470, 77}, {470, 258}},
-        {{470, 258}, {470, 309}},
-        {{371, 77}, {238, 77}, {238, 259}},
-        {{470, 259}, {401, 259}},
-        {{399, 259}, {399, 281}},
-        {{401, 259}, {244, 259}},
-        {{238, 259}, {244, 259}},
-        {{244, 259}, {244, 343}},
-    };
     QImage& surface = Surface();
-    for (const std::vector<QPoint>& line : kLines) {
+    for (const std::vector<QPoint>& line : FrameLines()) {
         for (std::size_t i = 0; i + 1 < line.size(); ++i) {
             const QPoint from = line[i];
             const QPoint to = line[i + 1];
