@@ -37,6 +37,8 @@ private:
 
 // Writes bytes to a file, creating its directories.
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+// Writes an executable script (or program) file.
+void WriteScript(const std::filesystem::path& path, std::string_view bytes);
 // The whole content of a file; empty when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
 

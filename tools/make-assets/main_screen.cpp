@@ -160,7 +160,7 @@ void PaintDetailBox(QPainter& painter) {
 void PaintCommandPanel(QPainter& painter) {
     FillPanel(painter, Between(244, 259, 470, 342), QColor(19, 32, 52), QColor(10, 19, 33));
     FillGradient(painter, Between(470, 309, 506, 342), QColor(14, 25, 42), QColor(10, 19, 33));
-    // The specifications side (3Dfx, Netplay, language) sits on a slightly cooler face.
+    // The badge side (3Dfx, Netplay, language) sits on a slightly cooler face.
     FillGradient(painter, Between(400, 260, 469, 308), QColor(16, 40, 56), QColor(10, 26, 40));
 }
 

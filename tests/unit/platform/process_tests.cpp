@@ -22,12 +22,8 @@ namespace fs = std::filesystem;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
+using test::WriteScript;
 using Words = std::vector<std::string>;
-
-void WriteScript(const fs::path& path, std::string_view body) {
-    WriteFile(path, body);
-    fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
-}
 
 // Polls a condition that another process brings about; false when it never came.
 template <typename Condition> bool WaitUntil(Condition condition) {
