@@ -17,17 +17,19 @@ namespace fs = std::filesystem;
 // A full issue: 25 demos, 20 shareware items, 25 updates, 15 hotshots, 15 readers' items, every demo with a
 // registry-based detection rule so that each load asks the registry.
 std::string FullCatalogue() {
-    std::string text = "[Main]\r\nDemos=25\r\nShareware=20\r\nUpdates=25\r\nShots=15\r\nReaders=15\r\nCD=1298\r\n"
-                       "Version=1\r\n[Updates]\r\n";
+    std::string text =
+        "[Main]\r\nDemos=25\r\nShareware=20\r\nUpdates=25\r\nShots=15\r\nReaders=15\r\nCD=1298\r\n"
+        "Version=1\r\n[Updates]\r\n";
     for (int i = 1; i <= 25; ++i) {
         text += "Update" + std::to_string(i) + "=Update " + std::to_string(i) + ",1.0" + std::to_string(i) +
                 ",U" + std::to_string(i) + "\\SETUP.EXE,U" + std::to_string(i) + "\\README.TXT,1\r\n";
     }
     for (int i = 1; i <= 25; ++i) {
         const std::string n = std::to_string(i);
-        text += "[Demo" + n + "]\r\nName=Demo number " + n + "\r\nFirm=Maker & Sons\r\nDescribe0=English text " +
-                std::string(400, 'e') + "\r\nDescribe1=Local text " + std::string(400, 'c') +
-                "\r\nInstallDir=DEMO" + n + "\r\nInstallName=SETUP.EXE\r\nGamename=GAME" + n +
+        text += "[Demo" + n + "]\r\nName=Demo number " + n +
+                "\r\nFirm=Maker & Sons\r\nDescribe0=English text " + std::string(400, 'e') +
+                "\r\nDescribe1=Local text " + std::string(400, 'c') + "\r\nInstallDir=DEMO" + n +
+                "\r\nInstallName=SETUP.EXE\r\nGamename=GAME" + n +
                 ".EXE\r\nInstallType=" + (i % 2 ? "4" : "5") + "\r\nDirDetect=" + (i % 2 ? "0" : "1") +
                 "\r\nRegUninstall=Demo" + n + "\r\nDate=12.10.1998\r\nPicture=DEMO" + n + "\r\n";
     }
@@ -111,8 +113,8 @@ void BM_RegistryFirstParse(benchmark::State& state) {
     }
     for (auto _ : state) {
         const Registry registry(fixture.SystemReg(), fixture.SystemReg().parent_path() / "user.reg");
-        benchmark::DoNotOptimize(registry.ReadString(RegistryRoot::LocalMachine,
-                                                     "Software\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot"));
+        benchmark::DoNotOptimize(registry.ReadString(
+            RegistryRoot::LocalMachine, "Software\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot"));
     }
 }
 BENCHMARK(BM_RegistryFirstParse)->Unit(benchmark::kMillisecond);

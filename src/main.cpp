@@ -39,15 +39,21 @@ Options ParseOptions(const QApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The TAVOX CD menu."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("mode"), QStringLiteral("A: started from the CD; T: test mode"));
+    parser.addPositionalArgument(QStringLiteral("mode"),
+                                 QStringLiteral("A: started from the CD; T: test mode"));
     const QList<QCommandLineOption> options = {
-        {QStringLiteral("cd"), QStringLiteral("Directory of the CD (a mounted or copied disc)."), QStringLiteral("PATH")},
+        {QStringLiteral("cd"), QStringLiteral("Directory of the CD (a mounted or copied disc)."),
+         QStringLiteral("PATH")},
         {QStringLiteral("cd-drive"), QStringLiteral("Drive letter for the CD (default: first free from D)."),
          QStringLiteral("X")},
-        {QStringLiteral("machine"), QStringLiteral("Machine directory or Wine prefix."), QStringLiteral("DIR")},
-        {QStringLiteral("program-path"), QStringLiteral("The menu's own Windows path."), QStringLiteral("PATH")},
-        {QStringLiteral("runner"), QStringLiteral("Command that runs Windows programs."), QStringLiteral("CMD")},
-        {QStringLiteral("opener"), QStringLiteral("Command that opens documents and folders."), QStringLiteral("CMD")},
+        {QStringLiteral("machine"), QStringLiteral("Machine directory or Wine prefix."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("program-path"), QStringLiteral("The menu's own Windows path."),
+         QStringLiteral("PATH")},
+        {QStringLiteral("runner"), QStringLiteral("Command that runs Windows programs."),
+         QStringLiteral("CMD")},
+        {QStringLiteral("opener"), QStringLiteral("Command that opens documents and folders."),
+         QStringLiteral("CMD")},
         {QStringLiteral("depth"), QStringLiteral("Bits per pixel to assume."), QStringLiteral("N")},
         {QStringLiteral("screen-width"), QStringLiteral("Screen width to assume."), QStringLiteral("N")},
         {QStringLiteral("snapshot"), QStringLiteral("Write the screen after start-up to FILE.png and exit."),
@@ -120,7 +126,8 @@ int main(int argc, char* argv[]) {
         // A disc that an earlier start mapped keeps its letter, so that recorded paths stay valid.
         for (const tavox::Drive& drive : machine.Drives().Drives()) {
             std::error_code ec;
-            if (!cd_letter && drive.type == DriveType::CdRom && std::filesystem::equivalent(drive.root, *options.cd, ec)) {
+            if (!cd_letter && drive.type == DriveType::CdRom &&
+                std::filesystem::equivalent(drive.root, *options.cd, ec)) {
                 cd_letter = drive.letter;
             }
         }
@@ -136,16 +143,20 @@ int main(int argc, char* argv[]) {
     }
     if (options.startup.program_path.empty()) {
         // Started from outside every drive, the menu counts as started from the CD.
-        const auto own = machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
-        options.startup.program_path = own ? *own : std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";
+        const auto own =
+            machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
+        options.startup.program_path =
+            own ? *own : std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";
     }
     if (options.startup.first_argument != "A" && !options.startup.program_path.starts_with('C')) {
-        QMessageBox::information(nullptr, QStringLiteral("TAVOX CD"), QStringLiteral("Please, run TAVOX.EXE!"));
+        QMessageBox::information(nullptr, QStringLiteral("TAVOX CD"),
+                                 QStringLiteral("Please, run TAVOX.EXE!"));
         return 0;
     }
 
-    tavox::Launcher launcher(machine, options.process,
-                             [&machine](std::string_view command) { return tavox::CommandDir(machine.Files(), command); });
+    tavox::Launcher launcher(machine, options.process, [&machine](std::string_view command) {
+        return tavox::CommandDir(machine.Files(), command);
+    });
     tavox::AlsaSoundOutput sound;
     tavox::ScreenMessageBoxes messages(nullptr);
     tavox::TForm1 form({machine, launcher, sound, messages}, options.startup);

@@ -27,7 +27,9 @@ constexpr std::string_view kHardDiskCopy = "C:\\TAVOXCD\\TAVOX95.EXE";
 
 // The code page of the Windows that an edition was made for: Turkish editions 1254, the others Central
 // European.
-CodePage EditionCodePage(int variant) { return variant == 2 ? CodePage::Windows1254 : CodePage::Windows1250; }
+CodePage EditionCodePage(int variant) {
+    return variant == 2 ? CodePage::Windows1254 : CodePage::Windows1250;
+}
 
 } // namespace
 
@@ -54,7 +56,8 @@ bool TForm1::FormCreate() {
     catalogue.PageCount = 0;
 
     const QScreen* screen = QGuiApplication::primaryScreen();
-    screen_state.ColorDepth = static_cast<std::uint8_t>(options.depth.value_or(screen ? screen->depth() : 24));
+    screen_state.ColorDepth =
+        static_cast<std::uint8_t>(options.depth.value_or(screen ? screen->depth() : 24));
     screen_state.ScreenWidth = options.screen_width.value_or(screen ? screen->geometry().width() : 1024);
     if (screen_state.ScreenWidth == 640) {
         setFixedSize(640, 485);
@@ -83,8 +86,9 @@ bool TForm1::FormCreate() {
     const std::string desktop = AddSlash(machine.ShellFolder("Desktop"));
     folders.DesktopDir = desktop.empty() ? folders.WindowsDir + "Desktop\\" : desktop;
 
-    Settings.emplace(machine.Files().HostPath(folders.WindowsDir + std::string(kSettingsFileName)).value_or(
-        std::filesystem::path()));
+    Settings.emplace(machine.Files()
+                         .HostPath(folders.WindowsDir + std::string(kSettingsFileName))
+                         .value_or(std::filesystem::path()));
     Settings->WriteInteger(SettingsKey::Main, SettingsKey::Language, 1);
     preferences.Language = Settings->ReadInteger(SettingsKey::Main, SettingsKey::Language2, 10);
     preferences.FullScreen = Settings->ReadBool(SettingsKey::Main, SettingsKey::FullScreen, false) ? 1 : 0;
@@ -111,7 +115,8 @@ bool TForm1::FormCreate() {
 
 void TForm1::LoadMainBitmaps() {
     const bool low_colour = screen_state.ColorDepth < 9;
-    BackgroundImage->SetImage(QImage(low_colour ? QStringLiteral(":/MAINBMP256") : QStringLiteral(":/MAINBMP")));
+    BackgroundImage->SetImage(
+        QImage(low_colour ? QStringLiteral(":/MAINBMP256") : QStringLiteral(":/MAINBMP")));
     TempImage->SetImage(QImage(low_colour ? QStringLiteral(":/I256") : QStringLiteral(":/I")));
     // The paint surface starts as the unlit screen; frames are drawn on it and erased from the background.
     PaintBox1->Surface() = QImage(size(), QImage::Format_RGB32);
@@ -169,14 +174,16 @@ bool TForm1::FormActivate() {
     InvertingProc(0);
     navigation.FocusZone = 1;
 
-    if (screen_state.ColorDepth < 16 && !Settings->ReadBool(SettingsKey::Main, SettingsKey::LowColorWarning, false)) {
+    if (screen_state.ColorDepth < 16 &&
+        !Settings->ReadBool(SettingsKey::Main, SettingsKey::LowColorWarning, false)) {
         const std::string text = LoadString(preferences.Language * 100 + 52);
         services.messages.Show(MessageKind::Information, QStringLiteral("Information"),
                                QString::fromStdString(ToUtf8(text, LabelCodePage(preferences.FontCharset))));
         Settings->WriteBool(SettingsKey::Main, SettingsKey::LowColorWarning, true);
     }
     const FileSystem& files = machine.Files();
-    if (!files.FileExists(folders.SystemDir + "DPLAYX.DLL") || !files.FileExists(folders.SystemDir + "DDRAW.DLL")) {
+    if (!files.FileExists(folders.SystemDir + "DPLAYX.DLL") ||
+        !files.FileExists(folders.SystemDir + "DDRAW.DLL")) {
         services.launcher.NormalExec(folders.CdDrive + "\\DirectX\\dx5eng.exe", 1);
     }
     return true;
@@ -203,12 +210,15 @@ void TForm1::PlayWAV(const char* resource) {
     services.sound.PlayWav(std::as_bytes(std::span(wave.constData(), static_cast<std::size_t>(wave.size()))));
 }
 
-std::string TForm1::LoadString(int id) const { return tavox::LoadString(preferences.Language, id); }
+std::string TForm1::LoadString(int id) const {
+    return tavox::LoadString(preferences.Language, id);
+}
 
 void TForm1::ChangeLanguage() {
     const int language = preferences.Language;
     preferences.FontCharset = static_cast<std::uint8_t>(FontCharsetOf(language, preferences.FontCharset));
-    for (FormLabel* label : {RunButton, ReadmeButton, InstallButton, UnButton, TextLabel, DateLabel, UpdatesVersionLabel}) {
+    for (FormLabel* label :
+         {RunButton, ReadmeButton, InstallButton, UnButton, TextLabel, DateLabel, UpdatesVersionLabel}) {
         label->SetCharset(preferences.FontCharset);
     }
     for (int n = 1; n <= 8; ++n) {

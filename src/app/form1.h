@@ -43,7 +43,7 @@ public:
     ~TForm1() override;
 
     // Start-up and end.
-    bool FormCreate(); // false when the program must end (no CD)
+    bool FormCreate();   // false when the program must end (no CD)
     bool FormActivate(); // false when the program must end (no catalogue)
     void FormDestroy();
     // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.

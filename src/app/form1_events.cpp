@@ -9,9 +9,9 @@ namespace tavox {
 
 void TForm1::WireHandlers() {
     const auto background = [this](int, int) { BackgroundImageMouseMove(); };
-    for (Component* component :
-         std::initializer_list<Component*>{BackgroundImage, MetaImage, PaintBox1, Image3, DemoNameLabel, DateLabel,
-                                           WormImage, Image2, JezdecPicture, UpdatesVersionLabel}) {
+    for (Component* component : std::initializer_list<Component*>{
+             BackgroundImage, MetaImage, PaintBox1, Image3, DemoNameLabel, DateLabel, WormImage, Image2,
+             JezdecPicture, UpdatesVersionLabel}) {
         component->events.mouse_move = background;
     }
     PaintBox1->paint = [this](const QRect& clip) { PaintBox1Paint(clip); };
@@ -96,10 +96,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::WormImageClick() { PlayWAV("STUPID"); }
+void TForm1::WormImageClick() {
+    PlayWAV("STUPID");
+}
 
 DetectionContext TForm1::Detection() {
-    return {services.machine, *Settings, catalogue.CdIssue, folders.CdDrive, folders.WindowsDir, folders.CdMenuDir};
+    return {services.machine, *Settings,          catalogue.CdIssue,
+            folders.CdDrive,  folders.WindowsDir, folders.CdMenuDir};
 }
 
 void TForm1::Timer1Timer() {

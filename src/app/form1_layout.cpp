@@ -19,8 +19,7 @@ enum Flag : unsigned {
     kTextCursor = 1u << 9, // cursor index 11
 };
 
-template <typename T>
-T* Named(T* widget, const char* name, QRect bounds, unsigned flags) {
+template <typename T> T* Named(T* widget, const char* name, QRect bounds, unsigned flags) {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(bounds);
     widget->setVisible((flags & kHidden) == 0);
@@ -35,7 +34,8 @@ T* Named(T* widget, const char* name, QRect bounds, unsigned flags) {
 } // namespace
 
 void TForm1::CreateComponents() {
-    const auto image = [this](const char* name, int left, int top, int width, int height, unsigned flags = kNone) {
+    const auto image = [this](const char* name, int left, int top, int width, int height,
+                              unsigned flags = kNone) {
         // Qt's parent owns the component.
         auto* box = Named(new ImageBox(this), name, QRect(left, top, width, height), flags);
         box->stretch = (flags & kStretch) != 0;
@@ -44,8 +44,8 @@ void TForm1::CreateComponents() {
     };
     const auto label = [this](const char* name, int left, int top, int width, int height, int pixels,
                               const char* caption, unsigned flags = kNone) {
-        auto* text = Named(new FormLabel(this, pixels, (flags & kBold) != 0), name, QRect(left, top, width, height),
-                           flags);
+        auto* text = Named(new FormLabel(this, pixels, (flags & kBold) != 0), name,
+                           QRect(left, top, width, height), flags);
         text->alignment = (flags & kRight)     ? LabelAlignment::Right
                           : (flags & kCentred) ? LabelAlignment::Center
                                                : LabelAlignment::Left;
@@ -62,7 +62,8 @@ void TForm1::CreateComponents() {
     Image3 = image("Image3", 510, 63, 68, 14, kStretch);
     LeftSpot = image("LeftSpot", 243, 155, 8, 16, kHidden | kStretch);
     RightSpot = image("RightSpot", 460, 154, 8, 16, kStretch);
-    static constexpr int kRowTops[15] = {68, 86, 103, 121, 139, 157, 174, 192, 210, 227, 245, 263, 281, 298, 316};
+    static constexpr int kRowTops[15] = {68,  86,  103, 121, 139, 157, 174, 192,
+                                         210, 227, 245, 263, 281, 298, 316};
     for (int r = 1; r <= 15; ++r) {
         const std::string name = r == 1 ? "Demoslabel1" : "DemosLabel" + std::to_string(r);
         rows_[static_cast<std::size_t>(r - 1)] = label(name.c_str(), 22, kRowTops[r - 1], 89, 13, 12, "");
@@ -115,7 +116,8 @@ void TForm1::CreateComponents() {
     SetupLabel = label("SetupLabel", 7, 454, 69, 13, 12, "Settings", kCentred | kFixed);
     TempImage = image("TempImage", 466, 320, 133, 206, kHidden);
     LabelCZ = label("LabelCZ", 425, 295, 41, 13, 12, "Czech", kRight);
-    UpdatesVersionLabel = label("UpdatesVersionLabel", 245, 86, 219, 161, 13, "", kHidden | kCentred | kWrap | kFixed);
+    UpdatesVersionLabel =
+        label("UpdatesVersionLabel", 245, 86, 219, 161, 13, "", kHidden | kCentred | kWrap | kFixed);
     button(7, "MainButton7", 507, 217, 24, kClickable);
     digit(7, 222, kClickable);
     button(8, "MainButton8", 507, 242, 22, kClickable);
@@ -125,9 +127,9 @@ void TForm1::CreateComponents() {
     TornikBitmap = image("TornikBitmap", 412, 265, 51, 62, kHidden);
     // The drawn marks of the form; their look is ours, their places are the form's.
     const std::pair<ImageBox*, const char*> marks[] = {
-        {Image3, ":/marks/image3"}, {LeftSpot, ":/marks/left"},   {RightSpot, ":/marks/right"},
-        {LeftSpot2, ":/marks/left2"}, {RightSpot2, ":/marks/right2"}, {UpSpot, ":/marks/up"},
-        {UpSpot2, ":/marks/up2"},   {DownSpot, ":/marks/down"},   {DownSpot2, ":/marks/down2"},
+        {Image3, ":/marks/image3"},       {LeftSpot, ":/marks/left"},     {RightSpot, ":/marks/right"},
+        {LeftSpot2, ":/marks/left2"},     {RightSpot2, ":/marks/right2"}, {UpSpot, ":/marks/up"},
+        {UpSpot2, ":/marks/up2"},         {DownSpot, ":/marks/down"},     {DownSpot2, ":/marks/down2"},
         {JezdecPicture, ":/marks/thumb"},
     };
     for (const auto& [box, resource] : marks) {

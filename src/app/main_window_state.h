@@ -14,32 +14,32 @@ namespace tavox {
 
 // The machine's folders and where the CD is. Every directory ends in a backslash except CdDrive ("D:").
 struct FolderState {
-    std::string SystemDir;        // the Windows system directory
-    std::string WindowsDir;       // the Windows directory
-    std::string StartMenuDir;     // the user's Start-menu program folder
-    std::string DesktopDir;       // the user's desktop folder
-    std::string TempDir;          // TMP's directory, or "C:\"
-    std::string CdDrive;          // the CD's drive, such as "D:"
-    std::string CdMenuDir;        // CdDrive + "\TAVOX\", the menu's directory on the CD
+    std::string SystemDir;           // the Windows system directory
+    std::string WindowsDir;          // the Windows directory
+    std::string StartMenuDir;        // the user's Start-menu program folder
+    std::string DesktopDir;          // the user's desktop folder
+    std::string TempDir;             // TMP's directory, or "C:\"
+    std::string CdDrive;             // the CD's drive, such as "D:"
+    std::string CdMenuDir;           // CdDrive + "\TAVOX\", the menu's directory on the CD
     std::uint8_t MenuOnHardDisk = 0; // 1 when "C:\TAVOXCD\TAVOX95.EXE" exists
-    std::string ChosenDir;        // the directory chooser's answer, no trailing backslash; empty = cancelled
+    std::string ChosenDir; // the directory chooser's answer, no trailing backslash; empty = cancelled
 };
 
 struct ScreenState {
-    std::uint8_t ColorDepth = 0; // bits per pixel
+    std::uint8_t ColorDepth = 0;  // bits per pixel
     std::int32_t ScreenWidth = 0; // horizontal resolution in pixels
 };
 
 // Which page, item, button, row and screen zone are current.
 struct NavigationState {
-    std::int32_t HoverButton = 0;    // section button drawn lit, 0 none; never above PageCount
-    std::int32_t ActiveButton = 0;   // section button whose page is shown
-    std::int32_t PreviousButton = 0; // the one active before the last change
-    std::uint8_t CurrentPage = 0;    // page kind shown; 0 before the first page opens
-    std::int32_t CurrentItem = 1;    // 1-based selected item of the current page
-    std::int32_t FirstVisible = 1;   // item in the list's first row
-    std::uint8_t FocusZone = 0;      // 1 list, 2 command labels, 3 small picture, 4 section buttons
-    std::uint8_t CursorItem = 0;     // object carrying the cursor frame, 0 none
+    std::int32_t HoverButton = 0;     // section button drawn lit, 0 none; never above PageCount
+    std::int32_t ActiveButton = 0;    // section button whose page is shown
+    std::int32_t PreviousButton = 0;  // the one active before the last change
+    std::uint8_t CurrentPage = 0;     // page kind shown; 0 before the first page opens
+    std::int32_t CurrentItem = 1;     // 1-based selected item of the current page
+    std::int32_t FirstVisible = 1;    // item in the list's first row
+    std::uint8_t FocusZone = 0;       // 1 list, 2 command labels, 3 small picture, 4 section buttons
+    std::uint8_t CursorItem = 0;      // object carrying the cursor frame, 0 none
     std::uint8_t ListBorderShown = 0; // list row 1..15 with the list border, 0 none
     std::uint8_t PictureFocused = 0;  // 1 while the small screenshot has its focus frame
     std::uint8_t PictureNumber = 0;   // screenshot shown, from 1; shared with the viewer
@@ -50,9 +50,9 @@ struct NavigationState {
 
 // Choices of the user and the fonts they select.
 struct PreferenceState {
-    std::int32_t Language = 0;     // 0 English, 1 Czech, 2 Turkish, 3 Romanian; 10 never chosen
-    std::uint8_t FullScreen = 0;   // stored and shown only
-    std::uint8_t FontCharset = 0;  // 1 default, 238 Central European, 162 Turkish
+    std::int32_t Language = 0;    // 0 English, 1 Czech, 2 Turkish, 3 Romanian; 10 never chosen
+    std::uint8_t FullScreen = 0;  // stored and shown only
+    std::uint8_t FontCharset = 0; // 1 default, 238 Central European, 162 Turkish
 };
 
 struct Rect {
@@ -64,8 +64,8 @@ struct Rect {
 
 // What the painting keeps between repaints.
 struct PaintState {
-    QImage WorkBitmap;                 // the decoded small screenshot
-    Rect BorderRect;                   // the frame around TechLabel
+    QImage WorkBitmap;                     // the decoded small screenshot
+    Rect BorderRect;                       // the frame around TechLabel
     std::array<QImage, 17> DemoPictures{}; // demos' first pictures, index = demo number - 1
 };
 

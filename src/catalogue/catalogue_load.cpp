@@ -17,7 +17,9 @@ constexpr int kErrorPathNotFound = 3;
 constexpr int kErrorNotReady = 21;
 
 // Counts beyond a capacity load the capacity; negative counts load nothing.
-std::int32_t Bounded(int count, int capacity) { return std::clamp(count, 0, capacity); }
+std::int32_t Bounded(int count, int capacity) {
+    return std::clamp(count, 0, capacity);
+}
 
 // The catalogue's integers as the runtime's string-to-integer conversion reads them: optional leading blanks,
 // a sign and decimal digits, nothing else.
@@ -46,7 +48,8 @@ std::optional<std::string> LocalDescribeKey(std::int32_t variant) {
 
 class Reader {
 public:
-    Reader(const ProfileFile& catalogue, std::string section) : catalogue_(catalogue), section_(std::move(section)) {}
+    Reader(const ProfileFile& catalogue, std::string section)
+        : catalogue_(catalogue), section_(std::move(section)) {}
     std::string Text(std::string_view key, std::string_view default_value = "") const {
         return catalogue_.ReadString(section_, key, default_value);
     }
@@ -58,7 +61,9 @@ private:
     std::string section_;
 };
 
-std::string Section(std::string_view kind, int index) { return std::string(kind) + std::to_string(index); }
+std::string Section(std::string_view kind, int index) {
+    return std::string(kind) + std::to_string(index);
+}
 
 // Fills an update from "name,version,setup,readme,kind". A kind that is no number is reported, and the
 // update then offers no Install, so that nothing is started the wrong way.

@@ -13,17 +13,17 @@ struct DetectionContext;
 
 enum class LoadOutcome {
     Loaded,
-    LoadedWithError,    // loaded, but a value was wrong; the message says which
-    CdDirUnreachable,   // the menu's directory on the CD cannot be entered: nothing was loaded
-    CatalogueMissing,   // no TAVOX95.INI: the program ends
+    LoadedWithError,  // loaded, but a value was wrong; the message says which
+    CdDirUnreachable, // the menu's directory on the CD cannot be entered: nothing was loaded
+    CatalogueMissing, // no TAVOX95.INI: the program ends
 };
 
 struct LoadResult {
     LoadOutcome outcome = LoadOutcome::Loaded;
-    std::string message;     // for an error box, when the outcome is not Loaded
-    std::string IssueLabel;  // "3-98"
-    std::string Title;       // "TAVOX CD 3-98"
-    std::string CdMenuDir;   // CdDrive + "\TAVOX\"
+    std::string message;                  // for an error box, when the outcome is not Loaded
+    std::string IssueLabel;               // "3-98"
+    std::string Title;                    // "TAVOX CD 3-98"
+    std::string CdMenuDir;                // CdDrive + "\TAVOX\"
     std::optional<ProfileFile> Catalogue; // the open catalogue, kept for later reads
 };
 

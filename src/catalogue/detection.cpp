@@ -16,9 +16,8 @@ constexpr std::string_view kOldSettingsOnC = "C:\\tavox.ini";
 constexpr std::string_view kOldSettingsInWindows = "C:\\windows\\tavox.ini";
 
 std::string UninstallString(const DetectionContext& context, const TDemos& item) {
-    const auto value = context.machine.Reg().ReadString(RegistryRoot::LocalMachine,
-                                                        std::string(kUninstallKey) + item.RegUninstall,
-                                                        "UninstallString");
+    const auto value = context.machine.Reg().ReadString(
+        RegistryRoot::LocalMachine, std::string(kUninstallKey) + item.RegUninstall, "UninstallString");
     return value ? FromUtf8(*value, context.machine.Drives().NameCodePage()) : std::string();
 }
 
@@ -40,13 +39,16 @@ std::string FromCurrentDir(const DetectionContext& context, std::string_view nam
     return AddSlash(context.CurrentDir) + std::string(name);
 }
 
-bool SameLetter(char a, char b) { return UpperCaseAscii(std::string(1, a)) == UpperCaseAscii(std::string(1, b)); }
+bool SameLetter(char a, char b) {
+    return UpperCaseAscii(std::string(1, a)) == UpperCaseAscii(std::string(1, b));
+}
 
 std::string SierraDir(const DetectionContext& context, std::string_view sierra_ini) {
     const FileSystem& files = context.machine.Files();
     std::string dir = AddSlash(ReadProfileValue(files, sierra_ini, "Sierra", "SierraDir"));
     // A directory on the CD itself means the game was never installed, only run from the disc.
-    if (!DirExists(files, dir) || (!context.CdDrive.empty() && SameLetter(dir.front(), context.CdDrive.front()))) {
+    if (!DirExists(files, dir) ||
+        (!context.CdDrive.empty() && SameLetter(dir.front(), context.CdDrive.front()))) {
         dir.clear();
     }
     return dir;
@@ -143,7 +145,8 @@ std::string RecordedDir(const DetectionContext& context, std::string_view name) 
         if (!windows_dir.empty() && windows_dir.back() == '\\') {
             windows_dir.pop_back();
         }
-        if (value.empty() && UpperCaseAscii(windows_dir) != "C:\\WINDOWS" && files.FileExists(kOldSettingsInWindows)) {
+        if (value.empty() && UpperCaseAscii(windows_dir) != "C:\\WINDOWS" &&
+            files.FileExists(kOldSettingsInWindows)) {
             value = ReadProfileValue(files, kOldSettingsInWindows, section, name);
         }
     }
@@ -159,8 +162,9 @@ void CheckDemo(const DetectionContext& context, TDemos& item) {
         item.InstalledDir.pop_back();
     }
     if (item.InstallType != 0) {
-        const bool installed = !item.InstalledDir.empty() &&
-                               context.machine.Files().FileExists(item.InstalledDir + "\\" + ProgramPart(item.Gamename));
+        const bool installed =
+            !item.InstalledDir.empty() &&
+            context.machine.Files().FileExists(item.InstalledDir + "\\" + ProgramPart(item.Gamename));
         item.Runnable = installed ? 1 : 0;
         item.Removable = installed ? 1 : 0;
         item.NotInstalled = installed ? 0 : 1;

@@ -8,8 +8,7 @@ namespace tavox {
 // A fixed-capacity array indexed from 1, as the menu's record arrays are. An index outside 1..Capacity reads
 // as an empty record and takes writes without keeping them, so a count larger than the capacity (from a
 // hand-edited catalogue or settings file) can never reach past the end.
-template <typename T, std::size_t Capacity>
-class OneBasedArray {
+template <typename T, std::size_t Capacity> class OneBasedArray {
 public:
     static constexpr int kCapacity = static_cast<int>(Capacity);
 

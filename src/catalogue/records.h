@@ -10,28 +10,28 @@ namespace tavox {
 // A demo, a shareware item, a readers' item or an entry of the Installed page. Texts are bytes in the
 // catalogue's code page.
 struct TDemos {
-    std::string ListName;      // shown in the list; the item's key in the settings file
-    std::string FullName;      // full title, shown instead of Name when not empty
-    std::string Name;          // title as the catalogue holds it
-    std::string Firm;          // maker ("Autor: " + Firm on the readers' page)
-    std::string Describe0;     // English description
-    std::string Describe;      // description in the edition's language
-    std::string Techinfo;      // technical note; on the Installed page the label of the recording issue
-    std::string UnInstallName; // command line that uninstalls the item
-    std::string InstalledDir;  // where the item is installed or runs from, without a trailing backslash
-    std::string Gamename;      // program to run, relative to InstalledDir; may list several versions
-    std::string Date;          // release date text
-    std::string RegUninstall;  // the item's key under the system's Uninstall key
-    std::string Uninstall;     // uninstall instruction list
-    std::string Picture;       // base name of the screenshots
-    std::string InstallDir;    // the item's directory on the CD, with the CD drive
-    std::string InstallName;   // installer, archive or program inside InstallDir
-    std::string SetupName;     // setup program, relative to InstalledDir
-    std::string Readmename;    // readme file name
-    std::string InstallParam;  // parameter shared by the install recipe and the detection rule
-    std::int32_t InstallType = 0; // install recipe, 0..10
-    std::int32_t DirDetect = 0;   // rule that finds the installed directory, 0..10
-    std::int32_t Flags = 0;       // badges: 1/11 3Dfx, 2/12 Direct3D, 3 Czech version, 10..12 Netplay
+    std::string ListName;           // shown in the list; the item's key in the settings file
+    std::string FullName;           // full title, shown instead of Name when not empty
+    std::string Name;               // title as the catalogue holds it
+    std::string Firm;               // maker ("Autor: " + Firm on the readers' page)
+    std::string Describe0;          // English description
+    std::string Describe;           // description in the edition's language
+    std::string Techinfo;           // technical note; on the Installed page the label of the recording issue
+    std::string UnInstallName;      // command line that uninstalls the item
+    std::string InstalledDir;       // where the item is installed or runs from, without a trailing backslash
+    std::string Gamename;           // program to run, relative to InstalledDir; may list several versions
+    std::string Date;               // release date text
+    std::string RegUninstall;       // the item's key under the system's Uninstall key
+    std::string Uninstall;          // uninstall instruction list
+    std::string Picture;            // base name of the screenshots
+    std::string InstallDir;         // the item's directory on the CD, with the CD drive
+    std::string InstallName;        // installer, archive or program inside InstallDir
+    std::string SetupName;          // setup program, relative to InstalledDir
+    std::string Readmename;         // readme file name
+    std::string InstallParam;       // parameter shared by the install recipe and the detection rule
+    std::int32_t InstallType = 0;   // install recipe, 0..10
+    std::int32_t DirDetect = 0;     // rule that finds the installed directory, 0..10
+    std::int32_t Flags = 0;         // badges: 1/11 3Dfx, 2/12 Direct3D, 3 Czech version, 10..12 Netplay
     std::uint8_t NotInstalled = 0;  // 1: Install installs it; 0: Install runs SetupName
     std::uint8_t Runnable = 0;      // 1: Run is offered
     std::uint8_t Removable = 0;     // 1: Uninstall is offered; shown in bold

@@ -6,12 +6,15 @@
 
 namespace tavox {
 
-std::string CdSection(std::string_view issue) { return "CD" + std::string(issue); }
+std::string CdSection(std::string_view issue) {
+    return "CD" + std::string(issue);
+}
 
 void WriteInstalledRecord(ProfileFile& settings, std::string_view issue, const TDemos& item) {
     const std::string section = CdSection(issue);
     settings.WriteString(section, item.ListName, item.InstalledDir);
-    settings.WriteString(section, item.ListName + "_", item.Gamename + "," + item.RegUninstall + "," + item.Uninstall);
+    settings.WriteString(section, item.ListName + "_",
+                         item.Gamename + "," + item.RegUninstall + "," + item.Uninstall);
     if (!item.UnInstallName.empty()) {
         settings.WriteString(section, item.ListName + "__", item.UnInstallName);
     }

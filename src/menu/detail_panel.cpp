@@ -53,7 +53,8 @@ void TForm1::SetDemos() {
         if (language == 0) {
             LabelCZ->SetCaption("Czech");
         } else if (language == 1) {
-            LabelCZ->SetCaption("\xC8" "esky");
+            LabelCZ->SetCaption("\xC8"
+                                "esky");
         }
         LabelCZ->show();
     } else {

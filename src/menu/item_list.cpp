@@ -13,7 +13,9 @@ bool IsListPage(std::uint8_t page) {
            page == PageKind::Readers || page == PageKind::Hotshots || page == PageKind::Installed;
 }
 
-void PumpEvents() { QCoreApplication::processEvents(); }
+void PumpEvents() {
+    QCoreApplication::processEvents();
+}
 
 } // namespace
 
@@ -133,7 +135,8 @@ void TForm1::UpdateScrollBar(int y) {
         return;
     }
     const TrackSelection selection = TrackRule(count, y);
-    if (selection.current_item == navigation.CurrentItem && selection.first_visible == navigation.FirstVisible) {
+    if (selection.current_item == navigation.CurrentItem &&
+        selection.first_visible == navigation.FirstVisible) {
         return;
     }
     navigation.CurrentItem = selection.current_item;
@@ -170,7 +173,9 @@ void TForm1::PageSelect() {
     }
 }
 
-void TForm1::InvalidateLine() { PaintBox1->Invalidate(QRect(QPoint(258, 331), QPoint(535, 351))); }
+void TForm1::InvalidateLine() {
+    PaintBox1->Invalidate(QRect(QPoint(258, 331), QPoint(535, 351)));
+}
 
 bool TForm1::DemosLabelTest(int r) const {
     if (navigation.FirstVisible + r == navigation.CurrentItem) {

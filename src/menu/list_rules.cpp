@@ -5,7 +5,9 @@
 
 namespace tavox {
 
-std::int32_t RoundHalfEven(double value) { return static_cast<std::int32_t>(std::nearbyint(value)); }
+std::int32_t RoundHalfEven(double value) {
+    return static_cast<std::int32_t>(std::nearbyint(value));
+}
 
 std::int32_t ThumbTop(std::int32_t count, std::int32_t current, std::int32_t k) {
     if (count <= 0) {
@@ -23,6 +25,8 @@ TrackSelection TrackRule(std::int32_t count, std::int32_t y) {
     return {item, first};
 }
 
-std::int32_t LastWindowStart(std::int32_t count) { return std::max(1, count - 14); }
+std::int32_t LastWindowStart(std::int32_t count) {
+    return std::max(1, count - 14);
+}
 
 } // namespace tavox

@@ -40,7 +40,9 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-void TForm1::ResetPages() { catalogue.PageCount = 0; }
+void TForm1::ResetPages() {
+    catalogue.PageCount = 0;
+}
 
 void TForm1::AddPage(std::uint8_t kind) {
     catalogue.PageCount = static_cast<std::uint8_t>(catalogue.PageCount + 1);
@@ -115,8 +117,8 @@ void TForm1::HideLabels() {
     for (FormLabel* label : {DemoNameLabel, FirmLabel, TechLabel, DateLabel}) {
         label->SetCaption("");
     }
-    for (QWidget* widget : std::initializer_list<QWidget*>{InstallButton, RunButton, UnButton, ReadmeButton, RightSpot,
-                                                           LeftSpot, Label3D, LabelNet, LabelCZ}) {
+    for (QWidget* widget : std::initializer_list<QWidget*>{InstallButton, RunButton, UnButton, ReadmeButton,
+                                                           RightSpot, LeftSpot, Label3D, LabelNet, LabelCZ}) {
         widget->hide();
     }
     ExplorerLabel->setVisible(navigation.CurrentPage != PageKind::Hotshots);
@@ -187,9 +189,10 @@ void TForm1::SetReadersPage() {
     JezdecPicture->show();
     Image1->hide();
     // The readers' page exists only on the Czech bar: its words are Czech whatever the language.
-    UpdatesVersionLabel->SetCaption(FromUtf8("Vytvořili jste nějaký zajímavý prográmek, úroveň nebo hudbu a chcete "
-                                             "se o něj podělit s ostatními? Tak nám ho pošlete...",
-                                             CodePage::Windows1250));
+    UpdatesVersionLabel->SetCaption(
+        FromUtf8("Vytvořili jste nějaký zajímavý prográmek, úroveň nebo hudbu a chcete "
+                 "se o něj podělit s ostatními? Tak nám ho pošlete...",
+                 CodePage::Windows1250));
     UpdatesVersionLabel->show();
     navigation.FocusZone = 1;
     HideLabels();
@@ -244,7 +247,8 @@ void TForm1::SetVyrnistePage() {
     const FileSystem& files = services.machine.Files();
     std::string picture = folders.CdMenuDir + "VYRNISTE.BMP";
     if (!files.FileExists(picture)) {
-        picture = folders.CdMenuDir + (screen_state.ColorDepth <= 8 ? "256\\VYRNISTE.BMP" : "RGB\\VYRNISTE.BMP");
+        picture =
+            folders.CdMenuDir + (screen_state.ColorDepth <= 8 ? "256\\VYRNISTE.BMP" : "RGB\\VYRNISTE.BMP");
     }
     const auto host = files.HostPath(picture);
     paint.WorkBitmap = host ? QImage(QString::fromStdString(host->string())) : QImage();
@@ -260,7 +264,8 @@ void TForm1::SetVyrnistePage() {
             catalogue.DiskmagIssue = 34;
         }
     } else {
-        catalogue.DiskmagIssue = static_cast<std::uint8_t>(Catalogue ? Catalogue->ReadInteger("Main", "Vyrniste", 0) : 0);
+        catalogue.DiskmagIssue =
+            static_cast<std::uint8_t>(Catalogue ? Catalogue->ReadInteger("Main", "Vyrniste", 0) : 0);
     }
     TechLabel->SetCaption("VYRNISTE " + std::to_string(catalogue.DiskmagIssue) + "!!!");
     InvalidateLine();
@@ -282,10 +287,11 @@ void TForm1::SetCustomPage() {
     HideLabels();
     InstallButton->show();
     InvalidateLine();
-    TextLabel->SetCaption(FromUtf8("Nejnovější verzi Internet Exloreru využijí nejenom ti, kdo mají přístup na "
-                                   "Internet - obsahuje totiž i značné vylepšení \"Průzkumníka\"... Tato verze je "
-                                   "pouze pro české Windows 95/NT.",
-                                   CodePage::Windows1250));
+    TextLabel->SetCaption(
+        FromUtf8("Nejnovější verzi Internet Exloreru využijí nejenom ti, kdo mají přístup na "
+                 "Internet - obsahuje totiž i značné vylepšení \"Průzkumníka\"... Tato verze je "
+                 "pouze pro české Windows 95/NT.",
+                 CodePage::Windows1250));
     ClearList();
     Row(1)->SetBold(false);
     Row(1)->SetCaption("MS IE 4.1 CZ");
@@ -343,12 +349,15 @@ void TForm1::SetInstalledPage() {
         entry.RegUninstall = fields.size() > 1 ? fields[1] : std::string();
         if (entry.UnInstallName.empty()) {
             const auto value = services.machine.Reg().ReadString(
-                RegistryRoot::LocalMachine, "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + entry.RegUninstall,
+                RegistryRoot::LocalMachine,
+                "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + entry.RegUninstall,
                 "UninstallString");
-            entry.UnInstallName = value ? FromUtf8(*value, services.machine.Drives().NameCodePage()) : std::string();
+            entry.UnInstallName =
+                value ? FromUtf8(*value, services.machine.Drives().NameCodePage()) : std::string();
         }
         entry.InstallType = entry.UnInstallName.empty() ? 2 : 4;
-        if (!entry.InstalledDir.empty() && files.FileExists(entry.InstalledDir + "\\" + ProgramPart(entry.Gamename))) {
+        if (!entry.InstalledDir.empty() &&
+            files.FileExists(entry.InstalledDir + "\\" + ProgramPart(entry.Gamename))) {
             entry.Runnable = 1;
             entry.Removable = 1;
             entry.NotInstalled = 0;

@@ -70,7 +70,8 @@ void DriveMap::Unmap(char letter) {
 
 const Drive* DriveMap::Find(char letter) const {
     letter = UpperLetter(letter);
-    auto it = std::find_if(drives_.begin(), drives_.end(), [letter](const Drive& d) { return d.letter == letter; });
+    auto it =
+        std::find_if(drives_.begin(), drives_.end(), [letter](const Drive& d) { return d.letter == letter; });
     return it == drives_.end() ? nullptr : &*it;
 }
 
@@ -149,8 +150,10 @@ std::optional<DriveType> DriveTypeFromWineName(std::string_view name) {
         std::string_view name;
         DriveType type;
     };
-    static constexpr Entry kTypes[] = {{"cdrom", DriveType::CdRom},     {"floppy", DriveType::Removable},
-                                       {"hd", DriveType::Fixed},        {"network", DriveType::Remote},
+    static constexpr Entry kTypes[] = {{"cdrom", DriveType::CdRom},
+                                       {"floppy", DriveType::Removable},
+                                       {"hd", DriveType::Fixed},
+                                       {"network", DriveType::Remote},
                                        {"ramdisk", DriveType::RamDisk}};
     for (const Entry& entry : kTypes) {
         if (EqualsIgnoringCase(entry.name, name)) {

@@ -11,7 +11,15 @@
 namespace tavox {
 
 // Windows drive types, numbered as GetDriveType returns them.
-enum class DriveType : int { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+enum class DriveType : int {
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6
+};
 
 struct Drive {
     char letter = 'C'; // upper case

@@ -229,7 +229,8 @@ std::vector<FindEntry> FileSystem::FindFiles(std::string_view pattern) const {
         }
         entries.push_back(std::move(entry));
     }
-    std::sort(entries.begin(), entries.end(), [](const FindEntry& a, const FindEntry& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(),
+              [](const FindEntry& a, const FindEntry& b) { return a.name < b.name; });
     return entries;
 }
 

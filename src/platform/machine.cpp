@@ -10,9 +10,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kCurrentVersionNt = "Software\\Microsoft\\Windows NT\\CurrentVersion";
-constexpr std::string_view kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr std::string_view kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr std::string_view kWineDrives = "Software\\Wine\\Drives";
-constexpr std::string_view kSystemEnvironment = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+constexpr std::string_view kSystemEnvironment =
+    "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
 constexpr std::string_view kUserEnvironment = "Environment";
 constexpr std::string_view kVolatileEnvironment = "Volatile Environment";
 constexpr int kMaxExpansionDepth = 8;
@@ -55,7 +57,8 @@ void Machine::ReloadDrives() {
             }
         }
         DriveType type = DriveType::Fixed;
-        if (const auto wine_type = registry_.ReadString(RegistryRoot::LocalMachine, kWineDrives, DriveValueName(name[0]))) {
+        if (const auto wine_type =
+                registry_.ReadString(RegistryRoot::LocalMachine, kWineDrives, DriveValueName(name[0]))) {
             type = DriveTypeFromWineName(*wine_type).value_or(DriveType::Fixed);
         }
         drives_.Map(name[0], target, type);

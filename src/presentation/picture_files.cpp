@@ -19,8 +19,9 @@ std::string FirstPictureBitmapPath(std::string_view menu_dir, std::string_view b
 }
 
 QImage ToQImage(const DecodedImage& decoded) {
-    const QImage view(decoded.pixels.data(), decoded.width, decoded.height, static_cast<qsizetype>(decoded.Stride()),
-                      decoded.format == JpegPixelFormat::Rgba ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
+    const QImage view(
+        decoded.pixels.data(), decoded.width, decoded.height, static_cast<qsizetype>(decoded.Stride()),
+        decoded.format == JpegPixelFormat::Rgba ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
     return view.convertToFormat(QImage::Format_RGB32);
 }
 

@@ -18,7 +18,9 @@ std::string PictureJpegPath(std::string_view menu_dir, std::string_view base, in
 std::string FirstPictureBitmapPath(std::string_view menu_dir, std::string_view base, int color_depth);
 
 // "NUL" marks an item without pictures.
-inline bool HasNoPictures(std::string_view base) { return base == "NUL"; }
+inline bool HasNoPictures(std::string_view base) {
+    return base == "NUL";
+}
 
 struct DecodedImage;
 struct JpegError;

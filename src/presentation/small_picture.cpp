@@ -36,8 +36,8 @@ void TForm1::LoadSmallPicture(const std::string& base) {
     const std::string bitmap = FirstPictureBitmapPath(folders.CdMenuDir, base, screen_state.ColorDepth);
     if (navigation.PictureNumber == 1 && files.FileExists(bitmap)) {
         const QString host = QString::fromStdString(files.HostPath(bitmap)->string());
-        if (navigation.CurrentPage == PageKind::Demos &&
-            DemosArray::Contains(navigation.CurrentItem) && navigation.CurrentItem <= 17) {
+        if (navigation.CurrentPage == PageKind::Demos && DemosArray::Contains(navigation.CurrentItem) &&
+            navigation.CurrentItem <= 17) {
             TDemos& demo = catalogue.Demos[navigation.CurrentItem];
             QImage& slot = paint.DemoPictures[static_cast<std::size_t>(navigation.CurrentItem - 1)];
             if (demo.PictureCached == 0) {
@@ -53,14 +53,16 @@ void TForm1::LoadSmallPicture(const std::string& base) {
         const auto host = files.HostPath(jpeg);
         const JpegHeaderResult header = JpegDecoder::DecodeHeaderFile(host.value_or(std::filesystem::path()));
         if (header.error) {
-            services.messages.Show(MessageKind::Error, QStringLiteral("Error"), PictureErrorText(*header.error, jpeg));
+            services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
+                                   PictureErrorText(*header.error, jpeg));
             return;
         }
         JpegDecoder decoder;
         decoder.SetScale(header.header.width >= 400 ? JpegScale::Quarter : JpegScale::Half);
         const JpegDecodeResult decoded = decoder.DecodeFile(*host);
         if (decoded.error) {
-            services.messages.Show(MessageKind::Error, QStringLiteral("Error"), PictureErrorText(*decoded.error, jpeg));
+            services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
+                                   PictureErrorText(*decoded.error, jpeg));
             return;
         }
         paint.WorkBitmap = ToQImage(decoded.image);
@@ -71,8 +73,9 @@ void TForm1::LoadSmallPicture(const std::string& base) {
     }
     PaintBox1->Present(Image1->geometry());
     LeftSpot->hide();
-    const bool next = (navigation.CurrentPage == PageKind::Demos || navigation.CurrentPage == PageKind::Hotshots) &&
-                      NextPicture(CurrentPictureBase());
+    const bool next =
+        (navigation.CurrentPage == PageKind::Demos || navigation.CurrentPage == PageKind::Hotshots) &&
+        NextPicture(CurrentPictureBase());
     if (!next) {
         RightSpot->hide();
         RightSpot2->hide();

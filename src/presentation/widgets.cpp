@@ -14,7 +14,9 @@ CodePage& DefaultCodePage() {
 }
 } // namespace
 
-void SetDefaultLabelCodePage(CodePage code_page) { DefaultCodePage() = code_page; }
+void SetDefaultLabelCodePage(CodePage code_page) {
+    DefaultCodePage() = code_page;
+}
 
 CodePage LabelCodePage(int charset) {
     return charset == 0 || charset == 1 ? DefaultCodePage() : CodePageForCharset(charset);
@@ -22,8 +24,8 @@ CodePage LabelCodePage(int charset) {
 
 QFont LabelFont(int pixel_height, bool bold) {
     QFont font;
-    font.setFamilies({QStringLiteral("TAVOX CD Medium"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans")});
+    font.setFamilies({QStringLiteral("TAVOX CD Medium"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(pixel_height);
     font.setBold(bold);
     return font;
@@ -83,7 +85,9 @@ void ImageBox::Clear() {
     update();
 }
 
-bool ImageBox::HasPicture() const { return !image_.isNull() || (vector_ && vector_->isValid()); }
+bool ImageBox::HasPicture() const {
+    return !image_.isNull() || (vector_ && vector_->isValid());
+}
 
 void ImageBox::paintEvent(QPaintEvent*) {
     if (!HasPicture()) {
@@ -164,8 +168,8 @@ void FormLabel::AdjustSize() {
         return;
     }
     const QFontMetrics metrics(font());
-    const QRect bounds = metrics.boundingRect(QRect(0, 0, 10000, 10000), TextFlags() & ~Qt::TextWordWrap,
-                                              DisplayText());
+    const QRect bounds =
+        metrics.boundingRect(QRect(0, 0, 10000, 10000), TextFlags() & ~Qt::TextWordWrap, DisplayText());
     const int width = caption_.empty() ? 0 : bounds.width();
     const int height = metrics.height();
     const int right = x() + this->width();

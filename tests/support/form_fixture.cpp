@@ -14,15 +14,15 @@ FormFixture::FormFixture() {
     config.opener = std::string("true"); // documents open nowhere
     // The reader chose the edition's language on an earlier start, so no dialog is forced.
     machine_.Settings().WriteInteger("Main", "Language2", 1);
-    launcher_ = std::make_unique<Launcher>(m, config, [&m](std::string_view command) {
-        return CommandDir(m.Files(), command);
-    });
+    launcher_ = std::make_unique<Launcher>(
+        m, config, [&m](std::string_view command) { return CommandDir(m.Files(), command); });
 }
 
 FormFixture::~FormFixture() = default;
 
 bool FormFixture::Start(StartupOptions options) {
-    form_ = std::make_unique<TForm1>(FormServices{machine_.Get(), *launcher_, sound_, messages_}, std::move(options));
+    form_ = std::make_unique<TForm1>(FormServices{machine_.Get(), *launcher_, sound_, messages_},
+                                     std::move(options));
     if (!form_->FormCreate()) {
         return false;
     }

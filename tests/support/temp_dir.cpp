@@ -24,7 +24,8 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
 void WriteScript(const std::filesystem::path& path, std::string_view bytes) {
     WriteFile(path, bytes);
     std::error_code ec;
-    std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(path, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add,
+                                 ec);
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

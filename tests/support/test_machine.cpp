@@ -17,6 +17,8 @@ void TestMachine::Write(std::string_view windows_path, std::string_view bytes) c
     WriteFile(Host(windows_path), bytes);
 }
 
-ProfileFile TestMachine::Settings() const { return ProfileFile(Host("C:\\WINDOWS\\tavox.ini")); }
+ProfileFile TestMachine::Settings() const {
+    return ProfileFile(Host("C:\\WINDOWS\\tavox.ini"));
+}
 
 } // namespace tavox::test

@@ -16,8 +16,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(fixture.Start()); }
 
     TForm1& form() { return fixture.Form(); }
-    template <typename T = QWidget>
-    T* Find(const char* name) {
+    template <typename T = QWidget> T* Find(const char* name) {
         return form().findChild<T*>(QString::fromLatin1(name));
     }
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -36,10 +35,12 @@ TEST_F(Form1Test, EveryComponentStandsWhereTheFormPutsIt) {
         QRect bounds;
     };
     const Case cases[] = {
-        {"Demoslabel1", {22, 68, 0, 0}},   {"DemosLabel15", {22, 316, 0, 0}}, {"MainButton1", {507, 81, 133, 22}},
-        {"mainButton2", {507, 104, 133, 21}}, {"MainButton9", {506, 265, 133, 22}}, {"Image1", {255, 84, 200, 150}},
-        {"Image2", {172, 73, 17, 251}},    {"TextLabel", {223, 367, 238, 101}}, {"UpSpot2", {173, 59, 16, 13}},
-        {"CDNumberLabel", {568, 24, 51, 13}}, {"SetupLabel", {7, 454, 69, 13}},
+        {"Demoslabel1", {22, 68, 0, 0}},      {"DemosLabel15", {22, 316, 0, 0}},
+        {"MainButton1", {507, 81, 133, 22}},  {"mainButton2", {507, 104, 133, 21}},
+        {"MainButton9", {506, 265, 133, 22}}, {"Image1", {255, 84, 200, 150}},
+        {"Image2", {172, 73, 17, 251}},       {"TextLabel", {223, 367, 238, 101}},
+        {"UpSpot2", {173, 59, 16, 13}},       {"CDNumberLabel", {568, 24, 51, 13}},
+        {"SetupLabel", {7, 454, 69, 13}},
     };
     for (const Case& c : cases) {
         const QWidget* widget = Find(c.name);
@@ -63,7 +64,8 @@ TEST_F(Form1Test, StartUpShowsTheIssueAndTheDemosPage) {
     EXPECT_EQ(form().navigation.CurrentPage, PageKind::Demos);
     EXPECT_EQ(form().navigation.ActiveButton, 1);
     EXPECT_EQ(form().navigation.FocusZone, 1);
-    EXPECT_EQ(RowText(1), QString::fromStdString(ToUtf8(form().catalogue.Demos[1].ListName, CodePage::Windows1250)));
+    EXPECT_EQ(RowText(1),
+              QString::fromStdString(ToUtf8(form().catalogue.Demos[1].ListName, CodePage::Windows1250)));
     EXPECT_EQ(RowText(form().catalogue.DemoCount + 1), QString());
     EXPECT_EQ(form().SectionLabel(1)->DisplayText(), QStringLiteral("Dema"));
     EXPECT_TRUE(fixture.Messages().shown.empty());
@@ -116,7 +118,8 @@ TEST_F(Form1Test, TheSelectedRowCarriesTheCursorFrame) {
     Key(Qt::Key_Down);
     const QRect second = form().Row(2)->geometry();
     EXPECT_EQ(Pixel(second.left() - 2, second.top() + 3), qRgb(0xFF, 0xFF, 0xFF));
-    EXPECT_EQ(Pixel(row.left() - 2, row.top() + 3), form().BackgroundImage->Image().pixel(row.left() - 2, row.top() + 3))
+    EXPECT_EQ(Pixel(row.left() - 2, row.top() + 3),
+              form().BackgroundImage->Image().pixel(row.left() - 2, row.top() + 3))
         << "the old frame was erased from the background";
 }
 

@@ -20,16 +20,11 @@ TEST(CreateDate, NamesMonthsSeasonsAndStates) {
         std::string_view text;
     };
     const Case cases[] = {
-        {"0798", 0, "Date of release: July 98"},
-        {"2Q98", 1, "Datum vydání: Léto 98"},
-        {"0098", 0, "Date of release: Out now"},
-        {"?", 0, "Date of release: Unknown"},
-        {"?898", 3, "Data lansării: Necunoscută"},
-        {"1398", 0, "Date of release:  98"},
-        {"5Q98", 0, "Date of release: Out now"},
-        {"1298", 2, "Çıkış tarihi: Aralık 98"},
-        {"4Q99", 2, "Çıkış tarihi: Kış 99"},
-        {"0399", 1, "Datum vydání: Březen 99"},
+        {"0798", 0, "Date of release: July 98"},   {"2Q98", 1, "Datum vydání: Léto 98"},
+        {"0098", 0, "Date of release: Out now"},   {"?", 0, "Date of release: Unknown"},
+        {"?898", 3, "Data lansării: Necunoscută"}, {"1398", 0, "Date of release:  98"},
+        {"5Q98", 0, "Date of release: Out now"},   {"1298", 2, "Çıkış tarihi: Aralık 98"},
+        {"4Q99", 2, "Çıkış tarihi: Kış 99"},       {"0399", 1, "Datum vydání: Březen 99"},
         {"9999", 0, "Date of release: Unknown"},
     };
     for (const Case& c : cases) {
@@ -38,8 +33,10 @@ TEST(CreateDate, NamesMonthsSeasonsAndStates) {
 }
 
 TEST(CreateDate, ComesInTheLanguagesCodePage) {
-    EXPECT_EQ(CreateDate("0798", 1), "Datum vyd\xE1n\xED: \xC8" "ervenec 98");
-    EXPECT_EQ(CreateDate("0298", 2), "\xC7\xFDk\xFD\xFE tarihi: \xDE" "ubat 98");
+    EXPECT_EQ(CreateDate("0798", 1), "Datum vyd\xE1n\xED: \xC8"
+                                     "ervenec 98");
+    EXPECT_EQ(CreateDate("0298", 2), "\xC7\xFDk\xFD\xFE tarihi: \xDE"
+                                     "ubat 98");
 }
 
 TEST(CreateDate, OtherLanguagesAndOddValuesGiveNoGarbage) {

@@ -9,8 +9,8 @@ TEST(ThumbRule, PlacesTheThumbAlongTheTrack) {
     struct Case {
         int count, current, k, top;
     };
-    for (const Case& c : {Case{2, 2, 257, 255}, Case{20, 10, 257, 184}, Case{20, 20, 257, 311}, Case{20, 1, 257, 70},
-                          Case{1, 1, 259, 70}, Case{0, 1, 257, 70}}) {
+    for (const Case& c : {Case{2, 2, 257, 255}, Case{20, 10, 257, 184}, Case{20, 20, 257, 311},
+                          Case{20, 1, 257, 70}, Case{1, 1, 259, 70}, Case{0, 1, 257, 70}}) {
         EXPECT_EQ(ThumbTop(c.count, c.current, c.k), c.top) << c.count << "/" << c.current;
     }
 }
@@ -20,9 +20,9 @@ TEST(TrackRule, SelectsTheItemUnderThePointer) {
         int count, y, item, first;
     };
     const Case cases[] = {
-        {20, 0, 1, 1},    {20, 18, 1, 1},  {20, 19, 2, 2},  {20, 250, 20, 6}, {20, 400, 20, 6},
-        {5, 125, 2, 1},   {5, 175, 4, 1},  {10, 125, 5, 1}, {30, 125, 15, 15}, {30, 200, 24, 16},
-        {1, 250, 1, 1},
+        {20, 0, 1, 1},     {20, 18, 1, 1},    {20, 19, 2, 2}, {20, 250, 20, 6},
+        {20, 400, 20, 6},  {5, 125, 2, 1},    {5, 175, 4, 1}, {10, 125, 5, 1},
+        {30, 125, 15, 15}, {30, 200, 24, 16}, {1, 250, 1, 1},
     };
     for (const Case& c : cases) {
         const TrackSelection selection = TrackRule(c.count, c.y);

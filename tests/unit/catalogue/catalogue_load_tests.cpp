@@ -52,10 +52,11 @@ TEST_F(CatalogueLoadTest, TheEditionPicksTheLocalDescription) {
         int version;
         std::string_view demo, share, shot;
     };
-    for (const Case& c : {Case{1, "one", "", ""}, Case{2, "two", "share two", ""}, Case{3, "", "", "shot three"},
-                          Case{4, "", "", ""}, Case{7, "one", "", ""}, Case{0, "one", "", ""}}) {
-        Load("[Main]\r\nDemos=1\r\nShareware=1\r\nShots=1\r\nReaders=1\r\nVersion=" + std::to_string(c.version) +
-             "\r\n" + std::string(items));
+    for (const Case& c :
+         {Case{1, "one", "", ""}, Case{2, "two", "share two", ""}, Case{3, "", "", "shot three"},
+          Case{4, "", "", ""}, Case{7, "one", "", ""}, Case{0, "one", "", ""}}) {
+        Load("[Main]\r\nDemos=1\r\nShareware=1\r\nShots=1\r\nReaders=1\r\nVersion=" +
+             std::to_string(c.version) + "\r\n" + std::string(items));
         EXPECT_EQ(state.Demos[1].Describe, c.demo) << c.version;
         EXPECT_EQ(state.Shares[1].Describe, c.share) << c.version;
         EXPECT_EQ(state.Shots[1].Describe, c.shot) << c.version;
@@ -69,13 +70,16 @@ TEST_F(CatalogueLoadTest, DemoNamesAreEscapedAndShortOnesUpperCased) {
          "[Demo1]\r\nName=Alpha & Omega\r\nFirm=Smith & Co\r\n"
          "[Demo2]\r\nName=Sixteen letters!\r\n"
          "[Demo3]\r\nName=Fifteen letters\r\n"
-         "[Demo4]\r\nName=\xE8" "esk\xE1 hra\r\n");
+         "[Demo4]\r\nName=\xE8"
+         "esk\xE1 hra\r\n");
     EXPECT_EQ(state.Demos[1].Name, "Alpha && Omega");
     EXPECT_EQ(state.Demos[1].ListName, "ALPHA && OMEGA");
     EXPECT_EQ(state.Demos[1].Firm, "Smith && Co");
     EXPECT_EQ(state.Demos[2].ListName, "Sixteen letters!");
     EXPECT_EQ(state.Demos[3].ListName, "FIFTEEN LETTERS");
-    EXPECT_EQ(state.Demos[4].ListName, "\xE8" "ESK\xE1 HRA") << "letters with diacritics keep their case";
+    EXPECT_EQ(state.Demos[4].ListName, "\xE8"
+                                       "ESK\xE1 HRA")
+        << "letters with diacritics keep their case";
 }
 
 TEST_F(CatalogueLoadTest, SharewareAndReadersKeepTheirNamesAsWritten) {

@@ -14,7 +14,9 @@ constexpr std::string_view kUninstallKey = "Software\\Microsoft\\Windows\\Curren
 
 class DetectionTest : public ::testing::Test {
 protected:
-    DetectionContext Context() { return {machine.Get(), settings, "1298", "D:", "C:\\WINDOWS\\", "D:\\TAVOX\\"}; }
+    DetectionContext Context() {
+        return {machine.Get(), settings, "1298", "D:", "C:\\WINDOWS\\", "D:\\TAVOX\\"};
+    }
 
     static TDemos Item(std::int32_t install_type, std::int32_t dir_detect = 0) {
         TDemos item;
@@ -30,8 +32,9 @@ protected:
     }
 
     void Register(std::string_view uninstall_string) {
-        ASSERT_TRUE(machine.Get().Reg().WriteString(RegistryRoot::LocalMachine, std::string(kUninstallKey) + "Quake",
-                                                    "UninstallString", uninstall_string));
+        ASSERT_TRUE(machine.Get().Reg().WriteString(RegistryRoot::LocalMachine,
+                                                    std::string(kUninstallKey) + "Quake", "UninstallString",
+                                                    uninstall_string));
     }
 
     TDemos Checked(TDemos item) {
