@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "presentation/frame_lines.h"
+#include "presentation/frames.h"
 
 #include <QPainter>
 
@@ -11,18 +12,6 @@ namespace {
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kSilver = 0xFFC0C0C0;
 const Rect kImage1Bounds{255, 84, 455, 234};
-
-// The frame rectangle of a label: one pixel wider on each side, as the cursor and border need it.
-Rect LabelFrame(const QWidget* label) {
-    const QRect g = label->geometry();
-    return {g.left() - 1, g.top(), g.left() + g.width() + 1, g.top() + g.height()};
-}
-
-void SetPixel(QImage& image, int x, int y, QRgb colour) {
-    if (image.valid(x, y)) {
-        image.setPixel(x, y, colour);
-    }
-}
 
 } // namespace
 
@@ -51,17 +40,7 @@ FormLabel* TForm1::AssignObject(int n) const {
 }
 
 void TForm1::DrawBorder(const Rect& r, QColor color) {
-    QImage& surface = Surface();
-    const QRgb rgb = color.rgba();
-    for (int x = r.left - 1; x <= r.right; ++x) {
-        SetPixel(surface, x, r.top - 1, rgb);
-        SetPixel(surface, x, r.bottom, rgb);
-    }
-    for (int y = r.top - 1; y <= r.bottom; ++y) {
-        SetPixel(surface, r.left - 1, y, rgb);
-        SetPixel(surface, r.right, y, rgb);
-    }
-    PaintBox1->Present(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right, r.bottom)));
+    PaintBox1->Present(DrawFramePixels(Surface(), r, color.rgba()));
 }
 
 void TForm1::ClearBorder(const Rect& r, bool keep) {

@@ -1,5 +1,8 @@
 #include "presentation/settings_dialog.h"
 
+#include "menu/list_rules.h"
+#include "presentation/frames.h"
+
 #include "app/form1.h"
 #include "installer/launcher.h"
 
@@ -22,22 +25,6 @@ constexpr int kShowNormal = 1;
 constexpr int kLabelCharset = 238;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kBlack = 0xFF000000;
-
-int RoundHalfEven(double value) {
-    return static_cast<int>(std::nearbyint(value));
-}
-
-void SetPixel(QImage& image, int x, int y, QRgb colour) {
-    if (image.valid(x, y)) {
-        image.setPixel(x, y, colour);
-    }
-}
-
-// The frame rectangle of a label, as the main window's cursor uses it: one pixel wider on each side.
-Rect LabelFrame(const QWidget* label) {
-    const QRect g = label->geometry();
-    return {g.left() - 1, g.top(), g.left() + g.width() + 1, g.top() + g.height()};
-}
 
 } // namespace
 
@@ -200,16 +187,7 @@ void TForm4::DrawFrame(int n, QRgb colour) {
         return;
     }
     const Rect r = LabelFrame(label);
-    QImage& surface = PaintBox1->Surface();
-    for (int x = r.left - 1; x <= r.right; ++x) {
-        SetPixel(surface, x, r.top - 1, colour);
-        SetPixel(surface, x, r.bottom, colour);
-    }
-    for (int y = r.top - 1; y <= r.bottom; ++y) {
-        SetPixel(surface, r.left - 1, y, colour);
-        SetPixel(surface, r.right, y, colour);
-    }
-    PaintBox1->Present(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right, r.bottom)));
+    PaintBox1->Present(DrawFramePixels(PaintBox1->Surface(), r, colour));
 }
 
 void TForm4::ShowSetupCursor(int n) {
