@@ -133,6 +133,18 @@ public:
     void ExplorerLabelClick();
     void TornikBitmapClick();
 
+    // Run, install and uninstall.
+    void RunButtonClick();
+    void RunProc(TDemos record);
+    void InstallButtonClick();
+    void InstallProc(TDemos& record);
+    void UnButtonClick();
+    void UninstallProc(TDemos& record);
+    bool DeleteQuestion(const std::string& path);
+    void RemoveTree(const std::string& path);
+    void RemoveStartFolder(const std::string& name);
+    void ApplyDelete();
+
     // Component lookup by object number (1..15 rows, 20..26 commands and fixed labels).
     FormLabel* AssignObject(int n) const;
     // The list row label r (1..15).

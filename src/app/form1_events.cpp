@@ -41,7 +41,10 @@ void TForm1::WireHandlers() {
     ReadmeButton->events.mouse_move = command_move(21);
     InstallButton->events.mouse_move = command_move(22);
     UnButton->events.mouse_move = command_move(23);
+    RunButton->events.click = [this] { RunButtonClick(); };
     ReadmeButton->events.click = [this] { ReadmeButtonClick(); };
+    InstallButton->events.click = [this] { InstallButtonClick(); };
+    UnButton->events.click = [this] { UnButtonClick(); };
     ExitLabel->events.mouse_move = [this](int, int) { ShowCursor(24); };
     ExitLabel->events.click = [this] { close(); };
     SetupLabel->events.mouse_move = [this](int, int) { ShowCursor(25); };

@@ -11,8 +11,17 @@ constexpr int kShowNormal = 1;
 
 void TForm1::CommandClick(int object) {
     switch (object) {
+    case 20:
+        RunButtonClick();
+        break;
     case 21:
         ReadmeButtonClick();
+        break;
+    case 22:
+        InstallButtonClick();
+        break;
+    case 23:
+        UnButtonClick();
         break;
     default:
         break;

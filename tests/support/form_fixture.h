@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -25,10 +26,16 @@ public:
     }
     bool Ask(const QString& caption, const QString& text) override {
         shown.push_back({MessageKind::Plain, caption, text});
+        if (!answers.empty()) {
+            const bool next = answers.front();
+            answers.pop_front();
+            return next;
+        }
         return answer;
     }
     std::vector<Shown> shown;
-    bool answer = true;
+    std::deque<bool> answers; // answered first, in order
+    bool answer = true;       // then every further question
 };
 
 // A main window over a temporary machine with the sample CD in drive D:, started as the CD's start
