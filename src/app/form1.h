@@ -144,6 +144,10 @@ public:
     void RemoveTree(const std::string& path);
     void RemoveStartFolder(const std::string& name);
     void ApplyDelete();
+    // The directory chooser (TForm3), modal; its answer is left in folders.ChosenDir (empty: cancelled).
+    void ShowDirectoryChooser();
+    // The unpack dialog (TUnpackForm), modal; it empties folders.ChosenDir when the unpacking failed.
+    void ShowUnpackDialog();
 
     // Component lookup by object number (1..15 rows, 20..26 commands and fixed labels).
     FormLabel* AssignObject(int n) const;

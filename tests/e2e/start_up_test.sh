@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program under Xvfb on the sample CD: a first start opens the language dialog over the window; a
 # later start shows the demos page with the active section lit and the first row bordered.
-# Usage: start_up_test.sh TAVOX95 SAMPLE_CD
+# Usage: start_up_test.sh TAVOX95 SAMPLE_CD [BUILD_DIR]
 set -euo pipefail
 program=$1
 cd_dir=$2
