@@ -90,7 +90,9 @@ private:
 Launcher::Launcher(const Machine& machine, ProcessConfig config, CommandDirFunction command_dir)
     : machine_(machine), config_(std::move(config)), command_dir_(std::move(command_dir)) {}
 
-Launcher::Start Launcher::StartCommand(std::string_view command_line, std::optional<ChildProcess>& child) {
+Launcher::Start Launcher::StartCommand(std::string_view command_line,
+                                       std::optional<std::string_view> working_dir,
+                                       std::optional<ChildProcess>& child) {
     const CommandParts word = SplitProgramWord(command_line);
     if (word.program.empty()) {
         return Start::Failed;
@@ -99,14 +101,16 @@ Launcher::Start Launcher::StartCommand(std::string_view command_line, std::optio
         return OpenDocument(machine_, config_, ExplorerTarget(word.arguments)) ? Start::Opened
                                                                                : Start::Failed;
     }
-    const std::string dir = command_dir_ ? command_dir_(command_line) : std::string();
+    const std::string dir = working_dir    ? std::string(*working_dir)
+                            : command_dir_ ? command_dir_(command_line)
+                                           : std::string();
     child = StartProgram(machine_, config_, command_line, dir);
     return child ? Start::Started : Start::Failed;
 }
 
 bool Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
     std::optional<ChildProcess> child;
-    const Start start = StartCommand(command_line, child);
+    const Start start = StartCommand(command_line, std::nullopt, child);
     if (start != Start::Started) {
         // The opener hands the folder to a program of the desktop and ends; nothing to wait for.
         return start == Start::Opened;
@@ -143,7 +147,12 @@ void Launcher::WaitWhileProcessingEvents(ChildProcess& child) {
 
 bool Launcher::NormalExec(std::string_view command_line, int /*show_mode*/) {
     std::optional<ChildProcess> child;
-    return StartCommand(command_line, child) != Start::Failed;
+    return StartCommand(command_line, std::nullopt, child) != Start::Failed;
+}
+
+bool Launcher::NormalExecIn(std::string_view command_line, std::string_view working_dir, int /*show_mode*/) {
+    std::optional<ChildProcess> child;
+    return StartCommand(command_line, working_dir, child) != Start::Failed;
 }
 
 void Launcher::ShellExec(std::string_view document, int /*show_mode*/) {

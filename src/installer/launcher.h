@@ -32,6 +32,8 @@ public:
     bool WaitExec(std::string_view command_line, int show_mode);
     // Starts the command and returns; true when it started. The program may outlive the menu.
     bool NormalExec(std::string_view command_line, int show_mode);
+    // The same in a given working directory (a Windows path) instead of the command's own.
+    bool NormalExecIn(std::string_view command_line, std::string_view working_dir, int show_mode);
     // Opens a document (a Windows path) with the host's opener, as ShellExecute would open it.
     void ShellExec(std::string_view document, int show_mode);
     // Lets pending events be processed.
@@ -39,7 +41,8 @@ public:
 
 private:
     enum class Start { Failed, Opened, Started };
-    Start StartCommand(std::string_view command_line, std::optional<ChildProcess>& child);
+    Start StartCommand(std::string_view command_line, std::optional<std::string_view> working_dir,
+                       std::optional<ChildProcess>& child);
     void WaitWhileProcessingEvents(ChildProcess& child);
 
     const Machine& machine_;

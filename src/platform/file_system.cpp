@@ -3,7 +3,9 @@
 #include "platform/windows_path.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <system_error>
@@ -164,9 +166,13 @@ bool FileSystem::DeleteFile(std::string_view path) {
     return ::unlink(host->c_str()) == 0;
 }
 
-bool FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
-    const auto source = HostPath(from);
-    const auto target = HostPath(to);
+namespace {
+
+enum class Permissions { Kept, Fresh };
+
+// Copies through a temporary name so that a failed copy never leaves a half-written target behind.
+bool CopyThroughTemporary(const std::optional<fs::path>& source, const std::optional<fs::path>& target,
+                          bool fail_if_exists, Permissions permissions) {
     std::error_code ec;
     if (!source || !target || !fs::is_regular_file(*source, ec)) {
         return false;
@@ -177,10 +183,17 @@ bool FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_
             return false;
         }
     }
-    // Copy through a temporary name so that a failed copy never leaves a half-written target behind.
     fs::path temporary = *target;
     temporary += ".tavox-copy";
+    fs::remove(temporary, ec);
     fs::copy_file(*source, temporary, fs::copy_options::overwrite_existing, ec);
+    if (!ec && permissions == Permissions::Fresh) {
+        // A file a program creates is writable whatever it was copied from (files of a CD are read-only).
+        fs::permissions(temporary,
+                        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                            fs::perms::others_read,
+                        fs::perm_options::replace, ec);
+    }
     if (ec) {
         fs::remove(temporary, ec);
         return false;
@@ -190,10 +203,60 @@ bool FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_
         fs::remove(temporary, ec);
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+    const auto source = HostPath(from);
+    const auto target = HostPath(to);
+    if (!CopyThroughTemporary(source, target, fail_if_exists, Permissions::Kept)) {
+        return false;
+    }
     if (const std::optional<std::uint32_t> kept = ReadDosAttributes(*source)) {
         WriteDosAttributes(*target, *kept);
     }
     return true;
+}
+
+bool FileSystem::CopyContent(std::string_view from, std::string_view to) {
+    return CopyThroughTemporary(HostPath(from), HostPath(to), false, Permissions::Fresh);
+}
+
+int FileSystem::WriteFile(std::string_view path, std::string_view bytes) {
+    constexpr int kPathNotFound = 3;
+    constexpr int kAccessDenied = 5;
+    constexpr int kDiskFull = 112;
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host || !fs::is_directory(host->parent_path(), ec)) {
+        return kPathNotFound;
+    }
+    const fs::file_status existing = fs::symlink_status(*host, ec);
+    if (fs::exists(existing) && (!fs::is_regular_file(existing) || !IsWritable(existing))) {
+        return kAccessDenied;
+    }
+    const int fd = ::open(host->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        return kAccessDenied;
+    }
+    int result = 0;
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            result = errno == ENOSPC || errno == EDQUOT ? kDiskFull : kAccessDenied;
+            break;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    if (::close(fd) != 0 && result == 0) {
+        result = kDiskFull;
+    }
+    return result;
 }
 
 std::vector<FindEntry> FileSystem::FindFiles(std::string_view pattern) const {
@@ -223,7 +286,7 @@ std::vector<FindEntry> FileSystem::FindFiles(std::string_view pattern) const {
         if (status_error) {
             continue; // a dangling link
         }
-        FindEntry entry{std::move(name), AttributesOf(it->path(), status), 0};
+        FindEntry entry{std::move(name), AttributesOf(it->path(), status), 0, it->is_symlink(status_error)};
         if (fs::is_regular_file(status)) {
             entry.size_bytes = fs::file_size(it->path(), status_error);
         }

@@ -25,6 +25,7 @@ struct FindEntry {
     std::string name; // in the machine's code page
     std::uint32_t attributes = 0;
     std::uint64_t size_bytes = 0;
+    bool is_link = false; // a symbolic link; the attributes are its target's
 
     bool IsDirectory() const { return (attributes & FileAttribute::Directory) != 0; }
 };
@@ -60,6 +61,13 @@ public:
     // Copies content and attributes; with fail_if_exists an existing target is an error, otherwise it is
     // replaced unless it is read-only.
     bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists);
+    // Copies the bytes only, as a program that reads one file and writes another does: the new file has
+    // default attributes and replaces an existing one unless that is read-only.
+    bool CopyContent(std::string_view from, std::string_view to);
+
+    // Creates or replaces a file with the bytes given. 0 on success, else the Windows error code: 3 path not
+    // found, 5 access denied, 112 disk full.
+    int WriteFile(std::string_view path, std::string_view bytes);
 
     // The entries of a directory that match a pattern such as "C:\GAMES\*.*" or "D:\DEMOS\X\*.EXE", in name
     // order, without "." and "..".

@@ -2,6 +2,7 @@
 
 #include "app/form1.h"
 #include "platform/machine.h"
+#include "presentation/busy_pointer.h"
 #include "presentation/picture_files.h"
 #include "resources/resource_names.h"
 
@@ -41,15 +42,6 @@ void SetCursorNumber(QWidget* control, int number) {
         control->unsetCursor();
     }
 }
-
-// The hourglass over the whole application while a picture decodes; ended on every way out.
-class BusyPointer {
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
 
 } // namespace
 

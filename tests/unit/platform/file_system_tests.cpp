@@ -108,5 +108,31 @@ TEST_F(FileSystemTest, FindListsMatchingEntriesInNameOrder) {
     EXPECT_TRUE(files.FindFiles("C:\\Missing\\*.*").empty());
 }
 
+TEST_F(FileSystemTest, ContentCopyOfAReadOnlyFileCanBeDeletedAgain) {
+    ASSERT_TRUE(files.SetAttributes("C:\\Games\\Setup.exe", FileAttribute::ReadOnly));
+    ASSERT_TRUE(files.CopyContent("C:\\Games\\Setup.exe", "C:\\Games\\Copy.exe"));
+    EXPECT_EQ(ReadFile(dir / "c" / "Games" / "Copy.exe"), "MZ-setup");
+    EXPECT_TRUE(files.DeleteFile("C:\\Games\\Copy.exe"));
+    // The attribute-keeping copy stays read-only, as Windows' CopyFile does.
+    ASSERT_TRUE(files.CopyFile("C:\\Games\\Setup.exe", "C:\\Games\\Kept.exe", false));
+    EXPECT_FALSE(files.DeleteFile("C:\\Games\\Kept.exe"));
+}
+
+TEST_F(FileSystemTest, WriteFileReportsWindowsErrorCodes) {
+    EXPECT_EQ(files.WriteFile("C:\\Games\\INSTALL.BAT", "@ECHO OFF\r\n"), 0);
+    EXPECT_EQ(ReadFile(dir / "c" / "Games" / "INSTALL.BAT"), "@ECHO OFF\r\n");
+    EXPECT_EQ(files.WriteFile("C:\\Games\\INSTALL.BAT", "x"), 0);
+    EXPECT_EQ(ReadFile(dir / "c" / "Games" / "INSTALL.BAT"), "x");
+    EXPECT_EQ(files.WriteFile("C:\\Missing\\INSTALL.BAT", "x"), 3);
+    EXPECT_EQ(files.WriteFile("Q:\\INSTALL.BAT", "x"), 3);
+    ASSERT_TRUE(files.SetAttributes("C:\\Games\\INSTALL.BAT", FileAttribute::ReadOnly));
+    EXPECT_EQ(files.WriteFile("C:\\Games\\INSTALL.BAT", "y"), 5);
+    EXPECT_EQ(ReadFile(dir / "c" / "Games" / "INSTALL.BAT"), "x");
+    // A link planted under the name is not written through.
+    fs::create_symlink(dir / "outside" / "precious.txt", dir / "c" / "Games" / "LINK.BAT");
+    EXPECT_EQ(files.WriteFile("C:\\Games\\LINK.BAT", "overwritten"), 5);
+    EXPECT_EQ(ReadFile(dir / "outside" / "precious.txt"), "keep me");
+}
+
 } // namespace
 } // namespace tavox
