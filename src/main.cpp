@@ -12,6 +12,7 @@
 #include <QPainter>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -104,7 +105,10 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
                                    dialog->grab());
             }
             const bool written = screen.copy(0, 0, 640, 480).save(file, "PNG");
-            QApplication::exit(written ? 0 : 1);
+            // A picture is all that was asked for: leave without closing the dialog, so that nothing is chosen,
+            // stored or played on the way out.
+            std::fflush(nullptr);
+            std::_Exit(written ? 0 : 1);
         },
         Qt::QueuedConnection);
 }
