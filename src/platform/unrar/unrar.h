@@ -1,9 +1,30 @@
 #pragma once
 
 // The RAR library's interface as the archive component uses it: the same calls, records, open modes,
-// operations and result codes. RAR 1.5-4 archives are decoded through libunarr, RAR 5 through libarchive;
-// header fields neither library gives are read from the block headers. Paths (ArcName, DestPath) are host
-// paths in UTF-8; nothing is ever written outside DestPath.
+// operations and result codes. Headers are read from the block headers here; packed data is unpacked
+// through libunarr (RAR 1.5-4: RAR 2.0 and 2.9/3.x compression, solid) or libarchive (RAR 5) in a worker
+// process, stored data directly. Paths (ArcName, DestPath) are host paths in UTF-8; nothing is ever written
+// outside DestPath.
+//
+// What this layer does where the maker's library would do more or differently:
+// - RAR 1.5 compression has no decoder: testing or extracting such a file returns ERAR_UNKNOWN_FORMAT, as
+//   does any other method no decoder here knows. A packed comment that cannot be unpacked reads with
+//   CmtState ERAR_UNKNOWN_FORMAT.
+// - Encrypted files cannot be decrypted: testing or extracting one returns ERAR_BAD_DATA (what a wrong
+//   password gives), with or without a password, and writes nothing. An archive whose headers are encrypted
+//   opens, and its first RARReadHeader returns ERAR_BAD_DATA.
+// - Symbolic and hard links are never made: extracting one returns ERAR_SUCCESS and writes nothing.
+// - A file that fails its check (ERAR_BAD_DATA), or whose extraction stops, leaves no file behind; an
+//   existing file of the name is replaced only by a complete one.
+// - A name that climbs out of DestPath with ".." cannot be created (ERAR_ECREATE); drive letters and leading
+//   separators are dropped, '\' and '/' both separate directories.
+// - A decoder that gives no sign of progress for 5 seconds is stopped: ERAR_BAD_DATA.
+// - A damaged header ends the walk: RARReadHeader returns ERAR_BAD_DATA once, then ERAR_END_ARCHIVE.
+// - In RAR_OM_LIST mode RARProcessFile only skips, whatever the operation.
+// - Multi-volume sets: the walk and split files go on into the next volumes (stored and packed files, RAR
+//   1.5-4 and RAR 5); a volume that is not found is asked for through the change-volume callback, and
+//   without one, or when it answers -1, the call returns ERAR_EOPEN.
+// - Comments are zero-terminated in CmtBuf and CmtSize counts the terminator; their bytes are as stored.
 
 namespace tavox::unrar {
 
@@ -35,6 +56,7 @@ inline constexpr int RAR_VOL_NOTIFY = 1;
 inline constexpr unsigned RHDF_SPLITBEFORE = 0x01;
 inline constexpr unsigned RHDF_SPLITAFTER = 0x02;
 inline constexpr unsigned RHDF_ENCRYPTED = 0x04;
+inline constexpr unsigned RHDF_COMMENT = 0x08;
 inline constexpr unsigned RHDF_SOLID = 0x10;
 inline constexpr unsigned RHDF_DIRECTORY = 0xE0;
 
@@ -45,12 +67,16 @@ struct RAROpenArchiveData {
     char* CmtBuf = nullptr;
     unsigned CmtBufSize = 0;
     unsigned CmtSize = 0;
-    unsigned CmtState = 0; // 0 none, 1 read, ERAR_NO_MEMORY, ERAR_BAD_DATA, ERAR_UNKNOWN_FORMAT, ERAR_SMALL_BUF
+    unsigned CmtState =
+        0; // 0 none, 1 read, ERAR_NO_MEMORY, ERAR_BAD_DATA, ERAR_UNKNOWN_FORMAT, ERAR_SMALL_BUF
 };
 
 struct RARHeaderData {
     char ArcName[260] = {};
-    char FileName[260] = {}; // the stored name, '\' between its parts, zero-terminated
+    // The stored name with '\' between its parts, zero-terminated, in the Windows code page that goes with
+    // the DOS code page of RARSetOemCodePage (437 -> 1252, 852 -> 1250, 857 -> 1254), as the menu's texts
+    // are; characters that code page lacks read '?'. Files on the host get the full name in UTF-8.
+    char FileName[260] = {};
     unsigned Flags = 0;
     unsigned PackSize = 0;
     unsigned UnpSize = 0;
@@ -67,9 +93,11 @@ struct RARHeaderData {
 };
 
 // Answers a volume request: mode RAR_VOL_ASK asks for the volume whose name is in arc_name (the callback may
-// write another name there), RAR_VOL_NOTIFY tells that it is being opened. -1 stops, anything else goes on.
+// write another name there, of up to 4095 bytes), RAR_VOL_NOTIFY tells that it is being opened. -1 stops,
+// anything else goes on.
 using ChangeVolProc = int (*)(char* arc_name, int mode);
-// Receives each block of unpacked data; -1 stops the operation, anything else goes on.
+// Receives each block of unpacked data, on the caller's thread inside RARProcessFile; -1 stops the operation
+// (RARProcessFile then returns ERAR_UNKNOWN), anything else goes on.
 using ProcessDataProc = int (*)(unsigned char* addr, int size);
 
 struct Archive;
@@ -78,10 +106,12 @@ using ArchiveHandle = Archive*;
 // Opens an archive; nullptr (with OpenResult set) when it cannot be opened.
 ArchiveHandle RAROpenArchive(RAROpenArchiveData* data);
 int RARCloseArchive(ArchiveHandle handle);
-// Reads the next file header: 0, ERAR_END_ARCHIVE, or ERAR_BAD_DATA for a damaged header.
+// Reads the next file header: 0, ERAR_END_ARCHIVE, ERAR_BAD_DATA for a damaged header, or ERAR_EOPEN when
+// the next volume of a set cannot be found.
 int RARReadHeader(ArchiveHandle handle, RARHeaderData* header);
 // Skips, tests or extracts the file whose header was read last. dest_path: directory to extract into
-// (nullptr: the current directory); dest_name: full host name for the file instead (rarely used).
+// (nullptr: the current directory; made when missing); dest_name: full host name for the file instead
+// (rarely used).
 int RARProcessFile(ArchiveHandle handle, int operation, const char* dest_path, const char* dest_name);
 void RARSetChangeVolProc(ArchiveHandle handle, ChangeVolProc proc);
 void RARSetProcessDataProc(ArchiveHandle handle, ProcessDataProc proc);

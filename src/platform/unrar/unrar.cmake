@@ -1,0 +1,21 @@
+# The RAR library layer. The decoders (libunarr for RAR 1.5-4, libarchive for RAR 5) run in a worker
+# process of their own, so that a decoder that hangs or crashes on a hostile archive cannot take the menu
+# with it; only the worker links them. The library finds the worker beside the running program, in
+# ../libexec/tavox95 from it (installed), or where this build put it (tests).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(UNARR REQUIRED IMPORTED_TARGET libunarr)
+pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
+
+# The worker shares only the frame format with the library (linking the library would make a cycle).
+set(unrar_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/unrar)
+add_executable(tavox95-unrar ${unrar_dir}/worker/main.cpp ${unrar_dir}/worker/stream_decoder.cpp
+    ${unrar_dir}/decoder_protocol.cpp ${unrar_dir}/field_reader.cpp)
+target_include_directories(tavox95-unrar PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${unrar_dir})
+target_link_libraries(tavox95-unrar PRIVATE PkgConfig::UNARR PkgConfig::LIBARCHIVE)
+
+target_compile_definitions(tavox_platform PRIVATE TAVOX_UNRAR_WORKER="$<TARGET_FILE:tavox95-unrar>")
+# Whatever links the library needs the worker built.
+add_dependencies(tavox_platform tavox95-unrar)
+
+include(GNUInstallDirs)
+install(TARGETS tavox95-unrar RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tavox95)
