@@ -100,11 +100,14 @@ std::string CreateDate(std::string_view date, int language) {
         result += texts.out_now;
     } else if (code == kUnknown) {
         result += texts.unknown;
-    } else {
-        result += " ";
-        result += date.size() > 2 ? date.substr(2, 2) : std::string_view();
     }
-    return FromUtf8(result, texts.code_page);
+    std::string text = FromUtf8(result, texts.code_page);
+    if (code != kOutNow && code != kUnknown) {
+        // The year comes from the catalogue, already in the CD's code page: it is appended as it is.
+        text += " ";
+        text += date.size() > 2 ? date.substr(2, 2) : std::string_view();
+    }
+    return text;
 }
 
 } // namespace tavox

@@ -26,6 +26,13 @@ constexpr std::size_t kMaxValueBytes = 1023;
 constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
 constexpr std::string_view kCrLf = "\r\n";
 
+// Editors such as Notepad put a UTF-8 byte order mark in front of a file; Windows reads the line without
+// it, so "[Main]" stays a header. The bytes are kept for the write.
+std::string_view WithoutBom(std::string_view text) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    return text.substr(0, kBom.size()) == kBom ? text.substr(kBom.size()) : text;
+}
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -202,6 +209,13 @@ std::optional<fs::path> ResolveLinks(fs::path path) {
 // crash see either the old or the new file, never half of one. `written` receives the new file's status.
 bool ReplaceFile(const fs::path& target, std::string_view content, struct stat& written) {
     static std::atomic<unsigned> counter{0};
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    // A read-only file cannot be written on Windows; replacing it would get round that (and root may write
+    // any file), so its write bits decide.
+    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+        return false;
+    }
     const fs::path directory = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     fs::path temp;
     int raw_fd = -1;
@@ -217,8 +231,7 @@ bool ReplaceFile(const fs::path& target, std::string_view content, struct stat& 
     if (fd.Get() < 0) {
         return false;
     }
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) {
+    if (exists) {
         ::fchmod(fd.Get(), old.st_mode & 07777);
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
             // Only a privileged user may give a file away; the content matters more than its owner.
@@ -246,10 +259,10 @@ ProfileFile::ProfileFile(fs::path host_path) : path_(std::move(host_path)) {}
 
 ProfileFile::Line ProfileFile::MakeLine(std::string text, LineEnd end) {
     Line line{std::move(text), end, LineKind::Other, {}};
-    if (const auto section = SectionNameOf(line.text)) {
+    if (const auto section = SectionNameOf(WithoutBom(line.text))) {
         line.kind = LineKind::Section;
         line.folded_name = Fold(*section);
-    } else if (const auto key = KeyNameOf(line.text)) {
+    } else if (const auto key = KeyNameOf(WithoutBom(line.text))) {
         line.kind = LineKind::Key;
         line.folded_name = Fold(*key);
     }
@@ -466,7 +479,7 @@ std::vector<std::string> ProfileFile::ReadSections() const {
     std::unordered_set<std::string> seen;
     for (const Line& line : lines_) {
         if (line.kind == LineKind::Section && seen.insert(line.folded_name).second) {
-            names.emplace_back(*SectionNameOf(line.text));
+            names.emplace_back(*SectionNameOf(WithoutBom(line.text)));
         }
     }
     return names;
@@ -483,7 +496,7 @@ std::vector<std::string> ProfileFile::ReadSection(std::string_view section) cons
     const std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         if (lines_[i].kind == LineKind::Key && seen.insert(lines_[i].folded_name).second) {
-            names.emplace_back(*KeyNameOf(lines_[i].text));
+            names.emplace_back(*KeyNameOf(WithoutBom(lines_[i].text)));
         }
     }
     return names;

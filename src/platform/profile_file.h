@@ -10,10 +10,11 @@
 namespace tavox {
 
 // A Windows profile (INI) file on the host: case-insensitive section and key names, trimmed names and values,
-// quotes stripped, defaults for missing keys, immediate atomic writes with CRLF lines. The bytes of names and
-// values are kept as they are (they are in the code page of whoever wrote them). Lines that are not touched
-// by a write stay exactly as they were. The file is re-read whenever it changed on disk, so changes made by
-// another program between two calls are seen and kept.
+// quotes stripped, defaults for missing keys, immediate atomic writes with CRLF lines; a UTF-8 byte order
+// mark does not hide the line it stands in front of. The bytes of names and values are kept as they are (they
+// are in the code page of whoever wrote them). Lines that are not touched by a write stay exactly as they
+// were. The file is re-read whenever it changed on disk, so changes made by another program between two calls
+// are seen and kept.
 class ProfileFile {
 public:
     explicit ProfileFile(std::filesystem::path host_path);
