@@ -126,6 +126,11 @@ std::optional<std::string> CheckItem(const ItemView& item) {
     if (!recipe.saves_dir.empty() && PathBelowC(recipe.saves_dir).empty()) {
         return name + ": the saved games must go to drive C:";
     }
+    for (const std::string_view file : recipe.loose_files) {
+        if (PathBelowC(file).empty()) {
+            return name + ": a file left behind must be on drive C: (" + std::string(file) + ")";
+        }
+    }
     if (!recipe.uninstall_command.empty()) {
         const std::string program = std::string(recipe.target) + "\\" + std::string(recipe.uninstaller);
         if (recipe.uninstaller_place != UninstallerPlace::Installed ||

@@ -14,6 +14,8 @@ add_custom_target(sample_cd ALL DEPENDS ${TAVOX_SAMPLE_CD_DIR}/TAVOX/TAVOX95.INI
 
 if(TARGET unit_catalogue)
     add_dependencies(unit_catalogue sample_cd)
+    # The CD's uninstall lists are checked against what its installers leave, read as the menu reads them.
+    target_link_libraries(unit_catalogue PRIVATE tavox_installer)
     target_compile_definitions(unit_catalogue PRIVATE
         TAVOX_SAMPLE_CD="${TAVOX_SAMPLE_CD_DIR}"
         TAVOX_MAKE_SAMPLE_CD="$<TARGET_FILE:make-sample-cd>")

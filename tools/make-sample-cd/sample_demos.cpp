@@ -98,10 +98,14 @@ const std::vector<SampleDemo>& SampleDemos() {
             .techinfo = "Win95, DirectX 5, P75, 8 MB RAM",
             .install_dir = "BUBLIN",
             .install_name = "SETUP.EXE",
-            .gamename = "BUBLINKO.EXE",
+            .gamename = "BUBLINKO.EXE:Windows 95;BUBLINNT.EXE:Windows NT",
             .readmename = "CTIMNE.TXT",
             .reg_uninstall = "Bublinkov",
-            .uninstall = "RUD\\Software\\Mydlo Soft",
+            // Its uninstaller is known to fail: the menu deletes the directory itself and cleans up.
+            .uninstall = "!DG;RMDSoftware\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Bublinkov;"
+                         "RMD\\Software\\Mydlo Soft\\Bublinkov;RMESoftware\\Mydlo Soft;"
+                         "RUFSoftware\\Mydlo Soft\\Bublinkov|LastPlayer;RUE\\Software\\Mydlo Soft;"
+                         "SDBublinkov.lnk;SNMydlo Soft",
             .install_type = 4,
             .flags = 2,
             .test_name = "BUBLINKO.DAT",
@@ -112,7 +116,14 @@ const std::vector<SampleDemo>& SampleDemos() {
                          .uninstaller_place = UninstallerPlace::Installed,
                          .uninstall_command = "C:\\Program Files\\Bublinkov\\UNINST.EXE "
                                               "-f\"C:\\Program Files\\Bublinkov\\DeIsL1.isu\"",
-                         .user_key = "Software\\Mydlo Soft\\Bublinkov"},
+                         .user_key = "Software\\Mydlo Soft\\Bublinkov",
+                         .registry_values = {{"HKLM\\Software\\Mydlo Soft\\Bublinkov", "Path",
+                                              "C:\\Program Files\\Bublinkov"},
+                                             {"HKLM\\Software\\Mydlo Soft\\Bublinkov\\Settings", "Detail",
+                                              "High"},
+                                             {"HKCU\\Software\\Mydlo Soft\\Bublinkov", "LastPlayer", "Jana"}},
+                         .desktop_shortcut = "Bublinkov.lnk",
+                         .start_menu_shortcut = "Mydlo Soft\\Bublinkov.lnk"},
         },
         {
             // Found through the log file that its uninstall command names.
@@ -130,10 +141,13 @@ const std::vector<SampleDemo>& SampleDemos() {
             .install_dir = "VORTEX",
             .install_name = "SETUP.EXE",
             .setup_name = "VSETUP.EXE",
-            .gamename = "VORTEX.EXE",
+            .gamename = "VORTEX.EXE:Direct3D;VORTEXG.EXE:3Dfx Glide;VORTEXS.EXE:Software",
             .readmename = "README.TXT",
             .reg_uninstall = "Vortex Rally",
-            .uninstall = "FWVORTEX.INI",
+            // It leaves files all over the machine, which the list removes one by one.
+            .uninstall = "FWVORTEX.INI;F?:\\VORTEX.CFG;FC:\\WINDOWS\\VORTEXC.INI;Fc:\\WINDOWS\\VORTEXL.INI;"
+                         "FDVortex.lnk;FGVORTEX.SAV;FPVortex\\Vortex.lnk;FSVORTEX.DLL;DGSAVES;"
+                         "SFVortex Rally|VORTEX.GRP;DE",
             .install_type = 5,
             .dir_detect = 1,
             .flags = 12,
@@ -143,7 +157,14 @@ const std::vector<SampleDemo>& SampleDemos() {
                          .uninstaller = "UNINST.EXE",
                          .uninstaller_place = UninstallerPlace::Installed,
                          .uninstall_command = "C:\\HRY\\VORTEX\\UNINST.EXE C:\\HRY\\VORTEX\\DEISL1.ISU",
-                         .windows_ini = "VORTEX.INI"},
+                         .saves_dir = "C:\\HRY\\VORTEX\\SAVES",
+                         .windows_ini = "VORTEX.INI",
+                         .system_file = "VORTEX.DLL",
+                         .loose_files = {"C:\\VORTEX.CFG", "C:\\WINDOWS\\VORTEXC.INI",
+                                         "C:\\WINDOWS\\VORTEXL.INI", "C:\\HRY\\VORTEX\\VORTEX.SAV"},
+                         .desktop_shortcut = "Vortex.lnk",
+                         .start_menu_shortcut = "Vortex\\Vortex.lnk",
+                         .program_group = {.name = "Vortex Rally", .file = "VORTEX.GRP"}},
         },
         {
             // Its setup was made for the CD: it records the directory for the menu, and its uninstaller

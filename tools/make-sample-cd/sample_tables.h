@@ -30,6 +30,20 @@ struct ProfileEntry {
     std::string_view key{};
 };
 
+// A string value that an installer writes: KEY starts with HKLM\ or HKCU\.
+struct RegistryValue {
+    std::string_view key{};
+    std::string_view name{};
+    std::string_view data{};
+};
+
+// A Windows 3.1 program group: its file in the Windows directory, and the values under GrpConv that tell
+// Windows 95 to convert it into a Start-menu folder.
+struct ProgramGroup {
+    std::string_view name{};
+    std::string_view file{};
+};
+
 // What a stand-in installer does on the machine, and what its uninstaller takes away again. Windows paths
 // are on drive C:.
 struct StandIn {
@@ -48,6 +62,12 @@ struct StandIn {
     bool sierra_ini = false;              // records the directory in sierra.ini, as that maker's games did
     std::string_view menu_record_key{};   // a setup made for the CD records the directory for the menu
     bool hands_off_to_writeini = false;   // a DOS installer: WRITEINI.EXE records the directory afterwards
+    // What the game leaves behind on removal, for the catalogue's uninstall list to clean up:
+    std::vector<std::string_view> loose_files{};  // further files, as Windows paths on drive C:
+    std::vector<RegistryValue> registry_values{}; // values in keys of its own
+    std::string_view desktop_shortcut{};          // a shortcut file on the desktop
+    std::string_view start_menu_shortcut{}; // a shortcut below the Start menu's programs ("Maker\Game.lnk")
+    ProgramGroup program_group{};           // an old program group, registered for conversion
 };
 
 struct SampleDemo {

@@ -107,6 +107,90 @@ put() {
 }
 )sh";
 
+// Where Windows keeps the user's desktop and Start-menu programs: read from the machine's registry, as a
+// setup program asks the shell. Assign its result and test it, since a failure inside $(...) ends only there.
+constexpr std::string_view kShellFolder = R"sh(
+# The host directory of one of the user's Shell Folders ("Desktop", "Programs").
+shell_folder() {
+    shell_folder_win=$("$REG" query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
+        /v "$1" 2>/dev/null | SF_NAME=$1 LC_ALL=C awk '
+        { sub(/\r$/, "") }
+        index($0, "    " ENVIRON["SF_NAME"] "    REG_SZ    ") == 1 {
+            print substr($0, length(ENVIRON["SF_NAME"]) + 19); exit
+        }')
+    case $shell_folder_win in
+    [Cc]:\\*) ci_path "$C" "$(printf '%s' "${shell_folder_win#??\\}" | tr '\\' '/')" ;;
+    *) fail "the machine has no $1 folder" ;;
+    esac
+}
+)sh";
+
+constexpr std::string_view kPutText = R"sh(
+# Writes the line $3 into the file at the "/"-separated names $2 below directory $1, making its directories.
+put_text() {
+    put_text_at=$(ci_path "$1" "$2")
+    mkdir -p "$(dirname "$put_text_at")" && printf '%s\r\n' "$3" >"$put_text_at" || fail "cannot write $put_text_at"
+}
+)sh";
+
+// A relative Windows path ("Maker\Game.lnk") as names separated by "/".
+std::string SlashPath(std::string_view windows_path) {
+    std::string path(windows_path);
+    for (char& c : path) {
+        c = c == '\\' ? '/' : c;
+    }
+    return path;
+}
+
+bool UsesShellFolders(const StandIn& recipe) {
+    return !recipe.desktop_shortcut.empty() || !recipe.start_menu_shortcut.empty();
+}
+
+bool WritesRegistry(const StandIn& recipe) {
+    return !recipe.uninstall_command.empty() || !recipe.user_key.empty() || !recipe.registry_values.empty() ||
+           !recipe.program_group.name.empty() || UsesShellFolders(recipe);
+}
+
+// What the game leaves behind besides its directory: files, shortcuts, registry values, a program group.
+std::string LeftBehind(const StandIn& recipe, const ScriptItem& item) {
+    const std::string note = ShellQuote("Left by \"" + std::string(item.title) + "\".");
+    std::string text;
+    for (const std::string_view file : recipe.loose_files) {
+        text += "put_text \"$C\" " + ShellQuote(PathBelowC(file)) + " " + note + "\n";
+    }
+    if (!recipe.desktop_shortcut.empty()) {
+        text += "DESKTOP=$(shell_folder Desktop) || exit 1\n"
+                "put_text \"$DESKTOP\" " +
+                ShellQuote(SlashPath(recipe.desktop_shortcut)) + " " + note + "\n";
+    }
+    if (!recipe.start_menu_shortcut.empty()) {
+        text += "PROGRAMS=$(shell_folder Programs) || exit 1\n"
+                "put_text \"$PROGRAMS\" " +
+                ShellQuote(SlashPath(recipe.start_menu_shortcut)) + " " + note + "\n";
+    }
+    for (const RegistryValue& value : recipe.registry_values) {
+        text += "\"$REG\" add " + ShellQuote(value.key) + " /v " + ShellQuote(value.name) + " /d " +
+                ShellQuote(value.data) + " /f >/dev/null || fail 'cannot write the registry'\n";
+    }
+    if (!recipe.program_group.name.empty()) {
+        const std::string grpconv = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\GrpConv\\";
+        const std::string file = ShellQuote(recipe.program_group.file);
+        const std::string name = ShellQuote(recipe.program_group.name);
+        text +=
+            "put_text \"$WINDIR\" " + file + " " + note +
+            "\n"
+            "# Windows names the group file by its Windows path, in the Windows directory's own spelling.\n"
+            "\"$REG\" add " +
+            ShellQuote(grpconv + "MapGroups") + " /v " + name + " /d " + name +
+            " /f >/dev/null &&\n"
+            "    \"$REG\" add " +
+            ShellQuote(grpconv + "Groups") + " /v \"C:\\\\${WINDIR##*/}\\\\\"" + file + " /d " + name +
+            " /f >/dev/null ||\n"
+            "    fail 'cannot register the program group'\n";
+    }
+    return text;
+}
+
 std::string Header(const ScriptItem& item, std::string_view role) {
     std::string text = "#!/bin/sh\n# ";
     text += item.file_name;
@@ -170,7 +254,7 @@ std::string ProgramStandIn(std::string_view file_name, std::string_view what) {
 
 std::string InstallerScript(const StandIn& recipe, std::span<const PayloadFile> payload,
                             const ScriptItem& item) {
-    const bool registers = !recipe.uninstall_command.empty() || !recipe.user_key.empty();
+    const bool registers = WritesRegistry(recipe);
     std::string text = Header(item, "installer");
     if (registers) {
         text += RegLine(item.reg_tool);
@@ -179,6 +263,10 @@ std::string InstallerScript(const StandIn& recipe, std::span<const PayloadFile> 
     if (recipe.sierra_ini || !recipe.profile.file.empty() || !recipe.menu_record_key.empty()) {
         text += kIniSet;
     }
+    if (UsesShellFolders(recipe)) {
+        text += kShellFolder;
+    }
+    text += kPutText;
     text += kPut;
     text +=
         "\nSOURCE=$(CDPATH='' cd -- \"$(dirname -- \"$0\")\" && pwd) || fail 'cannot find the CD directory'\n"
@@ -247,6 +335,9 @@ std::string InstallerScript(const StandIn& recipe, std::span<const PayloadFile> 
         text += "\"$REG\" add " + ShellQuote("HKCU\\" + std::string(recipe.user_key)) + " /v Path /d " +
                 target + " /f >/dev/null || fail 'cannot write the settings'\n";
     }
+    if (const std::string left = LeftBehind(recipe, item); !left.empty()) {
+        text += "\n" + left;
+    }
     text += "exit 0\n";
     return text;
 }
@@ -271,6 +362,10 @@ std::string UninstallerScript(const StandIn& recipe, std::span<const PayloadFile
                 ") ;;\n*) exit 0 ;;\nesac\n";
     }
     text += kMachinePrelude;
+    text +=
+        "\n# While this file is in the Windows directory, the reader pressed Cancel: nothing is removed.\n"
+        "[ -e \"$(ci \"$WINDIR\" " +
+        std::string(kCancelUninstallFile) + ")\" ] && exit 0\n";
     text += "\n" + Target(recipe);
     text += "for name in";
     for (const PayloadFile& file : payload) {

@@ -48,6 +48,10 @@ std::string UninstallerScript(const StandIn& recipe, std::span<const PayloadFile
 // installer left in its hand-off file, keyed by the item name given as arguments.
 std::string WriteIniScript();
 
+// While a file of this name is in the Windows directory, every stand-in uninstaller ends at once and removes
+// nothing, as a real one does when the reader presses Cancel.
+inline constexpr std::string_view kCancelUninstallFile = "CANCELUN.FLG";
+
 // The hand-off file in the Windows directory through which a DOS installer tells WRITEINI.EXE its directory.
 inline constexpr std::string_view kHandOffFile = "TAVOXDIR.TMP";
 

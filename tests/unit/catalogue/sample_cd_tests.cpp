@@ -5,6 +5,7 @@
 #include "catalogue/detection.h"
 #include "catalogue/records.h"
 #include "catalogue/text_helpers.h"
+#include "installer/uninstall_script.h"
 #include "platform/code_page.h"
 #include "platform/machine.h"
 #include "support/temp_dir.h"
@@ -276,6 +277,17 @@ TEST_F(SampleCd, DemosCoverEveryInstallTypeAndDetectionRule) {
     EXPECT_TRUE(versions) << "a game with a version list";
 }
 
+TEST_F(SampleCd, InstalledGamesOfferTwoAndThreeVersions) {
+    std::set<std::size_t> counts;
+    for (const TDemos& item : Items()) {
+        if (item.InstallType != 0 && item.InstallType != 10) {
+            counts.insert(SplitList(item.Gamename).size());
+        }
+    }
+    EXPECT_TRUE(counts.contains(2));
+    EXPECT_TRUE(counts.contains(3));
+}
+
 TEST_F(SampleCd, CzechTextsAreInCodePage1250WithCrLfLines) {
     std::string czech;
     for (const TDemos& item : Items()) {
@@ -377,6 +389,13 @@ TEST_F(SampleCd, InstallersAndUninstallersAgreeWithTheDetection) {
             EXPECT_TRUE(UninstallKeyExists(item));
         }
 
+        // The reader presses Cancel: the uninstaller ends and the game stays.
+        const std::string cancel = machine_->WindowsDir() + "\\CANCELUN.FLG";
+        test::WriteFile(Host(cancel), "");
+        EXPECT_EQ(RunCommand(UninstallCommand(item)).exit_code, 0);
+        EXPECT_TRUE(Installed(Checked(item))) << "cancelled, yet removed";
+        fs::remove(Host(cancel));
+
         const Outcome uninstall = RunCommand(UninstallCommand(item));
         ASSERT_EQ(uninstall.exit_code, 0) << UninstallCommand(item) << "\n" << uninstall.err;
         EXPECT_FALSE(FileExists(program));
@@ -433,8 +452,28 @@ TEST_F(SampleCd, ItemsThatRunFromTheCdBecomeRunnableOnceTheirSetupRan) {
     EXPECT_GE(checked, 2) << "one found by TestName, one by IniFile";
 }
 
+// Which instruction of the uninstall language an entry is, for the coverage of the CD.
+std::string InstructionOf(std::string_view entry) {
+    if (entry.starts_with('R') && entry.size() > 3) {
+        return std::string(entry.substr(0, 3)) + (entry[3] == '\\' ? "\\" : "");
+    }
+    if (entry.starts_with("DG") && entry.size() > 2) {
+        return "DGrest";
+    }
+    if (entry.starts_with('F') && std::string_view("?CDGPSW").find(entry[1]) == std::string_view::npos) {
+        return "F-other";
+    }
+    return std::string(entry.substr(0, 2));
+}
+
 TEST_F(SampleCd, UninstallListsNameWhatTheInstallersLeaveBehind) {
+    const FileSystem& files = machine_->Files();
+    const UninstallFolders folders_of_machine{"", machine_->SystemDir() + "\\", machine_->WindowsDir() + "\\",
+                                              machine_->ShellFolder("Programs") + "\\",
+                                              machine_->ShellFolder("Desktop") + "\\"};
+    std::set<std::string> instructions;
     for (TDemos item : Items()) {
+        EXPECT_LT(item.Uninstall.size(), 255u) << item.ListName << ": longer than the menu reads";
         if (item.InstallType == 0 || item.InstallName.empty() ||
             UpperCaseAscii(item.InstallName).ends_with(".RAR")) {
             continue;
@@ -444,22 +483,41 @@ TEST_F(SampleCd, UninstallListsNameWhatTheInstallersLeaveBehind) {
             ASSERT_EQ(Run("D:\\TAVOX\\WRITEINI.EXE", {item.ListName}).exit_code, 0);
         }
         item = Checked(item);
-        for (const std::string& entry : SplitList(item.Uninstall)) {
-            SCOPED_TRACE(item.ListName + ": " + entry);
-            ASSERT_FALSE(item.InstalledDir.empty());
-            if (entry.starts_with("D?")) {
-                EXPECT_TRUE(
-                    machine_->Files().DirectoryExists(item.InstalledDir.substr(0, 1) + entry.substr(2)));
-            } else if (entry.starts_with("FW")) {
-                EXPECT_TRUE(FileExists(detection_->WindowsDir + entry.substr(2)));
-            } else if (entry.starts_with("RUD") || entry.starts_with("RMD")) {
-                const RegistryRoot root =
-                    entry[1] == 'U' ? RegistryRoot::CurrentUser : RegistryRoot::LocalMachine;
-                EXPECT_TRUE(machine_->Reg().KeyExists(root, entry.substr(3)));
-            } else {
-                ADD_FAILURE() << "an entry this test does not know";
+        // The flow takes the "!" off before it reads the list.
+        const std::string script =
+            item.Uninstall.starts_with('!') ? item.Uninstall.substr(1) : item.Uninstall;
+        for (const std::string& entry : SplitList(script)) {
+            instructions.insert(InstructionOf(entry));
+        }
+        UninstallFolders folders = folders_of_machine;
+        folders.InstalledDir = item.InstalledDir;
+        const std::vector<UninstallInstruction> parsed = ParseUninstallScript(script, folders);
+        EXPECT_EQ(parsed.empty(), script.empty()) << item.ListName;
+        for (const UninstallInstruction& instruction : parsed) {
+            SCOPED_TRACE(item.ListName + ": " + instruction.path + instruction.key + "|" + instruction.value);
+            switch (instruction.action) {
+            case UninstallAction::RemoveTree:
+            case UninstallAction::DeleteEmptyBranch:
+                EXPECT_TRUE(files.DirectoryExists(instruction.path));
+                break;
+            case UninstallAction::DeleteFile:
+            case UninstallAction::DeleteFileQuietly:
+                EXPECT_TRUE(files.FileExists(instruction.path));
+                break;
+            case UninstallAction::DeleteKeyTree:
+            case UninstallAction::DeleteKey:
+                EXPECT_TRUE(machine_->Reg().KeyExists(instruction.root, instruction.key));
+                break;
+            case UninstallAction::DeleteValue:
+                EXPECT_TRUE(machine_->Reg().ReadString(instruction.root, instruction.key, instruction.value));
+                break;
             }
         }
+    }
+    for (const std::string_view instruction :
+         {"D?", "DE",      "DG",  "DGrest", "F?",  "FC",    "FD",  "FG", "FP", "FS",
+          "FW", "F-other", "RMD", "RMD\\",  "RME", "RUE\\", "RUF", "SD", "SF", "SN"}) {
+        EXPECT_TRUE(instructions.contains(std::string(instruction))) << "no item uses " << instruction;
     }
 }
 
