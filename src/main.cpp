@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPainter>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -146,9 +147,16 @@ int main(int argc, char* argv[]) {
         }
     }
     if (options.startup.program_path.empty()) {
-        // Started from outside every drive, the menu counts as started from the CD.
-        const auto own =
-            machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
+        // Started from outside every drive, the menu counts as started from the CD. A Wine prefix's Z: holds
+        // the whole host, which says nothing about where the menu was started from.
+        auto own = machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
+        for (const tavox::Drive& drive : machine.Drives().Drives()) {
+            std::error_code ec;
+            if (own && std::toupper(static_cast<unsigned char>(own->front())) == drive.letter &&
+                std::filesystem::equivalent(drive.root, "/", ec)) {
+                own.reset();
+            }
+        }
         options.startup.program_path =
             own ? *own : std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";
     }

@@ -8,6 +8,7 @@
 #include "catalogue/settings_records.h"
 #include "catalogue/text_helpers.h"
 #include "installer/launcher.h"
+#include "menu/list_rules.h"
 #include "platform/machine.h"
 #include "platform/sound_output.h"
 
@@ -66,8 +67,10 @@ bool TForm1::FormCreate() {
         setFixedSize(640, 480);
     }
     if (screen) {
-        // The form stands centred on the screen.
-        move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
+        // The form stands centred on the screen, halves rounded as the dialogs placed over it round them.
+        const QRect area = screen->geometry();
+        move(area.x() + RoundHalfEven((area.width() - width()) * 0.5),
+             area.y() + RoundHalfEven((area.height() - height()) * 0.5));
     }
     for (QWidget* full : {static_cast<QWidget*>(BackgroundImage), static_cast<QWidget*>(MetaImage),
                           static_cast<QWidget*>(PaintBox1)}) {

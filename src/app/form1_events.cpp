@@ -77,7 +77,8 @@ void TForm1::WireHandlers() {
         thumb_dragging_ = button == Qt::LeftButton;
     };
     JezdecPicture->events.mouse_move = [this](int x, int y) {
-        const QPoint on_track = Image2->mapFrom(JezdecPicture, QPoint(x, y));
+        // The thumb and the track are siblings: map through the form.
+        const QPoint on_track = Image2->mapFrom(this, JezdecPicture->mapTo(this, QPoint(x, y)));
         if (thumb_dragging_ && Image2->rect().contains(on_track)) {
             UpdateScrollBar(on_track.y());
         } else if (!thumb_dragging_) {
