@@ -10,6 +10,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <thread>
+
 namespace tavox {
 
 namespace {
@@ -92,7 +94,7 @@ Launcher::Launcher(const Machine& machine, ProcessConfig config, CommandDirFunct
 
 Launcher::Start Launcher::StartCommand(std::string_view command_line,
                                        std::optional<std::string_view> working_dir,
-                                       std::optional<ChildProcess>& child) {
+                                       std::optional<ChildProcess>& child, bool* through_runner) {
     const CommandParts word = SplitProgramWord(command_line);
     if (word.program.empty()) {
         return Start::Failed;
@@ -104,13 +106,21 @@ Launcher::Start Launcher::StartCommand(std::string_view command_line,
     const std::string dir = working_dir    ? std::string(*working_dir)
                             : command_dir_ ? command_dir_(command_line)
                                            : std::string();
-    child = StartProgram(machine_, config_, command_line, dir);
+    const auto plan = PlanLaunch(machine_, config_, command_line, dir);
+    if (!plan) {
+        return Start::Failed;
+    }
+    child = Spawn(*plan, config_.use_pidfd);
+    if (through_runner != nullptr) {
+        *through_runner = plan->through_runner;
+    }
     return child ? Start::Started : Start::Failed;
 }
 
 bool Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
     std::optional<ChildProcess> child;
-    const Start start = StartCommand(command_line, std::nullopt, child);
+    bool through_runner = false;
+    const Start start = StartCommand(command_line, std::nullopt, child, &through_runner);
     if (start != Start::Started) {
         // The opener hands the folder to a program of the desktop and ends; nothing to wait for.
         return start == Start::Opened;
@@ -119,18 +129,47 @@ bool Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
         wait_hook_(true);
     }
     WaitWhileProcessingEvents(*child);
+    if (through_runner) {
+        WaitForWineServer();
+    }
     if (wait_hook_) {
         wait_hook_(false);
     }
     return true;
 }
 
-void Launcher::WaitWhileProcessingEvents(ChildProcess& child) {
+// The Wine server keeps the registry in memory and writes the files when it ends (a few seconds after its
+// last program) or, while other programs keep it running, within 30 s of a change; until then the menu's
+// detection would not see what an installer registered.
+void Launcher::WaitForWineServer() {
+    const auto plan = PlanServerWait(machine_, config_);
+    std::optional<ChildProcess> server = plan ? Spawn(*plan, config_.use_pidfd) : std::nullopt;
+    if (server && !WaitWhileProcessingEvents(*server, config_.server_wait)) {
+        server->Kill();
+    }
+}
+
+bool Launcher::WaitWhileProcessingEvents(ChildProcess& child,
+                                         std::optional<std::chrono::milliseconds> limit) {
     if (QCoreApplication::instance() == nullptr) {
-        child.Wait(); // no event loop to serve
-        return;
+        if (!limit) {
+            child.Wait(); // no event loop to serve
+            return true;
+        }
+        const auto deadline = std::chrono::steady_clock::now() + *limit;
+        while (!child.ExitCode() && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
+        }
+        return child.ExitCode().has_value();
     }
     const QuitDeferral deferral;
+    bool timed_out = false;
+    QTimer limit_timer;
+    if (limit) {
+        limit_timer.setSingleShot(true);
+        QObject::connect(&limit_timer, &QTimer::timeout, [&timed_out] { timed_out = true; });
+        limit_timer.start(*limit);
+    }
     // Either wakes the event loop when the child ended; the loop sleeps in between.
     std::optional<QSocketNotifier> ended;
     std::optional<QTimer> poll;
@@ -140,9 +179,10 @@ void Launcher::WaitWhileProcessingEvents(ChildProcess& child) {
         poll.emplace();
         poll->start(kPollIntervalMs);
     }
-    while (!child.ExitCode()) {
+    while (!child.ExitCode() && !timed_out) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    return child.ExitCode().has_value();
 }
 
 bool Launcher::NormalExec(std::string_view command_line, int /*show_mode*/) {

@@ -2,6 +2,7 @@
 
 #include "platform/process.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,9 +27,11 @@ public:
     void SetWaitHook(WaitHook hook) { wait_hook_ = std::move(hook); }
 
     // Starts the command and returns after it ended, whatever its exit code, processing events meanwhile
-    // without keeping a core busy. A request to quit the menu during the wait (QCoreApplication::quit or
-    // exit, a Quit event) is held back until the program ended and takes effect once the wait returns.
-    // False at once when the command is empty or cannot be started.
+    // without keeping a core busy. After a Windows program it also waits (bounded) for the Wine server to
+    // write the registry files, so that what the program registered can be read at once. A request to quit
+    // the menu during the wait (QCoreApplication::quit or exit, a Quit event) is held back until the program
+    // ended and takes effect once the wait returns. False at once when the command is empty or cannot be
+    // started.
     bool WaitExec(std::string_view command_line, int show_mode);
     // Starts the command and returns; true when it started. The program may outlive the menu.
     bool NormalExec(std::string_view command_line, int show_mode);
@@ -42,8 +45,11 @@ public:
 private:
     enum class Start { Failed, Opened, Started };
     Start StartCommand(std::string_view command_line, std::optional<std::string_view> working_dir,
-                       std::optional<ChildProcess>& child);
-    void WaitWhileProcessingEvents(ChildProcess& child);
+                       std::optional<ChildProcess>& child, bool* through_runner = nullptr);
+    // False when the time limit, if any, ran out before the child ended.
+    bool WaitWhileProcessingEvents(ChildProcess& child,
+                                   std::optional<std::chrono::milliseconds> limit = std::nullopt);
+    void WaitForWineServer();
 
     const Machine& machine_;
     ProcessConfig config_;

@@ -127,6 +127,11 @@ void ReapWhenEnded(pid_t pid) {
     }
 }
 
+std::pair<std::string, std::string> PrefixVariable(const Machine& machine) {
+    std::error_code ec;
+    return {"WINEPREFIX", fs::absolute(machine.Root(), ec).string()};
+}
+
 // The host environment with the plan's variables set over it.
 std::vector<std::string> ChildEnvironment(const std::vector<std::pair<std::string, std::string>>& overrides) {
     std::vector<std::string> entries;
@@ -224,6 +229,7 @@ std::optional<LaunchPlan> PlanLaunch(const Machine& machine, const ProcessConfig
             return std::nullopt;
         }
         plan.argv.push_back(ToUtf8(command->program, code_page));
+        plan.through_runner = true;
         break;
     case ProgramKind::Unknown:
         return std::nullopt;
@@ -236,8 +242,33 @@ std::optional<LaunchPlan> PlanLaunch(const Machine& machine, const ProcessConfig
                               ? std::nullopt
                               : files.HostPath(working_dir);
     plan.working_dir = host_dir ? fs::absolute(*host_dir, ec) : program.parent_path();
-    plan.environment.emplace_back("WINEPREFIX", fs::absolute(machine.Root(), ec).string());
+    plan.environment.push_back(PrefixVariable(machine));
     return plan;
+}
+
+std::optional<LaunchPlan> PlanServerWait(const Machine& machine, const ProcessConfig& config) {
+    const std::vector<std::string> runner = RunnerCommand(config);
+    if (runner.empty()) {
+        return std::nullopt;
+    }
+    const fs::path given(runner.front());
+    const auto program =
+        given.has_parent_path() ? std::optional<fs::path>(given) : FindOnPath(runner.front());
+    if (!program) {
+        return std::nullopt;
+    }
+    // A runner linked in from elsewhere finds its server beside the link or beside the file it names.
+    std::error_code ec;
+    for (const fs::path& dir : {program->parent_path(), fs::canonical(*program, ec).parent_path()}) {
+        const fs::path server = dir / "wineserver";
+        if (!dir.empty() && IsExecutableFile(server)) {
+            LaunchPlan plan;
+            plan.argv = {server.string(), "-w"};
+            plan.environment.push_back(PrefixVariable(machine));
+            return plan;
+        }
+    }
+    return std::nullopt;
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
@@ -305,6 +336,13 @@ int ChildProcess::Wait() {
     return *exit_code_;
 }
 
+void ChildProcess::Kill() {
+    if (pid_ > 0 && !ExitCode()) {
+        ::kill(pid_, SIGKILL);
+        Wait();
+    }
+}
+
 std::optional<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd) {
     if (plan.argv.empty() || plan.argv.front().empty()) {
         return std::nullopt;
@@ -343,15 +381,6 @@ std::optional<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd) {
         return std::nullopt;
     }
     return ChildProcess(pid, use_pidfd ? OpenPidfd(pid) : -1);
-}
-
-std::optional<ChildProcess> StartProgram(const Machine& machine, const ProcessConfig& config,
-                                         std::string_view command_line, std::string_view working_dir) {
-    const auto plan = PlanLaunch(machine, config, command_line, working_dir);
-    if (!plan) {
-        return std::nullopt;
-    }
-    return Spawn(*plan, config.use_pidfd);
 }
 
 bool OpenDocument(const ProcessConfig& config, const fs::path& host_path) {

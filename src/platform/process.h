@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -22,6 +23,9 @@ struct ProcessConfig {
     // Children are watched through a pidfd where the kernel has them (5.3 and later); false watches by
     // polling, as older kernels must, so that this path can be exercised too.
     bool use_pidfd = true;
+    // After a program run through the runner, how long to wait at most for the Wine server to end and write
+    // the registry files. A server that other programs keep running saves within 30 s of a change.
+    std::chrono::milliseconds server_wait{35000};
 };
 
 enum class ProgramKind { Host, Windows, Unknown };
@@ -39,6 +43,7 @@ struct LaunchPlan {
     std::vector<std::string> argv;     // argv[0] is the file to run, looked for on PATH when it has no '/'
     std::filesystem::path working_dir; // empty: the menu's own
     std::vector<std::pair<std::string, std::string>> environment; // set over the host's environment
+    bool through_runner = false;                                  // a Windows program, run by the runner
 };
 
 // How a Windows command line runs here: the program is found as Windows finds it (see ResolveCommand) with
@@ -49,6 +54,11 @@ struct LaunchPlan {
 // to the program's directory when it does not exist. Nothing when the program is missing or cannot be run.
 std::optional<LaunchPlan> PlanLaunch(const Machine& machine, const ProcessConfig& config,
                                      std::string_view command_line, std::string_view working_dir);
+
+// "wineserver -w" for the machine: ends when the machine's Wine server has ended, which writes the registry
+// files. The server is the one beside the runner's program (as Wine installs them); nothing when there is no
+// runner or no server beside it.
+std::optional<LaunchPlan> PlanServerWait(const Machine& machine, const ProcessConfig& config);
 
 // A started child process. ExitCode is the exit status, or 128 + the signal number for a child ended by a
 // signal (as shells report it), or -1 when the status was lost (reaped elsewhere). Dropping the handle of a
@@ -69,6 +79,8 @@ public:
     std::optional<int> ExitCode();
     // Blocks until the child ended.
     int Wait();
+    // Ends a child that still runs (SIGKILL) and reaps it.
+    void Kill();
     // Becomes readable when the child ended (a pidfd, for poll or a socket notifier); -1 when there is none
     // and ExitCode must be polled instead. Stays open as long as the handle.
     int ReadinessFd() const { return pidfd_; }
@@ -84,10 +96,6 @@ private:
 // Starts a plan with posix_spawn (never fork: the menu is a threaded Qt program). The child gets default
 // signal handling, an empty signal mask and no descriptors beyond 0-2. Nothing when it could not be started.
 std::optional<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd = true);
-
-// PlanLaunch, then Spawn.
-std::optional<ChildProcess> StartProgram(const Machine& machine, const ProcessConfig& config,
-                                         std::string_view command_line, std::string_view working_dir);
 
 // Hands a host file or directory to the opener without waiting for it; its result is not examined. False when
 // the opener could not be started.

@@ -3,6 +3,7 @@
 #include "platform/machine.h"
 #include "support/temp_dir.h"
 
+#include <signal.h>
 #include <sys/resource.h>
 
 #include <QAbstractEventDispatcher>
@@ -232,6 +233,76 @@ TEST_F(LauncherTest, ExplorerCommandsOpenTheFolderWithTheOpener) {
     }
     EXPECT_TRUE(launcher.WaitExec("explorer D:\\DEMOS\\X", 1));
     EXPECT_EQ(Opened(), x);
+}
+
+// A Wine of the test's own: the runner and, beside it, the server, as Wine installs them.
+class WineLauncherTest : public LauncherTest {
+protected:
+    WineLauncherTest() { WriteFile(games_ / "SETUP.EXE", "MZ\x90"); }
+
+    ProcessConfig Wine(const std::string& server_script) {
+        WriteScript(bin_ / "wine", "#!/bin/sh\necho \"ran $1\" >> " + Quoted(log_) + "\n");
+        WriteScript(bin_ / "wineserver", "#!/bin/sh\n" + server_script);
+        return WithRunner(Quoted(bin_ / "wine"));
+    }
+
+    const fs::path bin_ = dir_ / "wine bin";
+    const fs::path log_ = dir_ / "wine.log";
+};
+
+TEST_F(WineLauncherTest, AfterAWindowsProgramTheWaitLastsUntilTheServerWroteTheRegistry) {
+    ASSERT_TRUE(StartApplication());
+    // Like Wine's server, this one writes the registry file when it ends; it ends only once an event of the
+    // menu was processed while it was being waited for.
+    Launcher launcher = MakeLauncher(
+        Wine("echo \"server $* $WINEPREFIX\" >> " + Quoted(log_) + "\n" + WaitForFile(go_) +
+             R"(printf '\n[Software\\\\Tiny] 1\n"Done"="yes"\n')" + " >> \"$WINEPREFIX/system.reg\"\n"));
+    QTimer server_seen;
+    QObject::connect(&server_seen, &QTimer::timeout, [&] {
+        if (ReadFile(log_).find("server") != std::string::npos) {
+            WriteFile(go_, "");
+        }
+    });
+    server_seen.start(10);
+    const auto done = [&] {
+        return machine_->Reg().ReadString(RegistryRoot::LocalMachine, "Software\\Tiny", "Done");
+    };
+    ASSERT_FALSE(done());
+
+    EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\SETUP.EXE", 1));
+    EXPECT_EQ(done(), "yes");
+    EXPECT_EQ(ReadFile(log_), "ran C:\\GAMES\\SETUP.EXE\nserver -w " + root_.string() + "\n");
+
+    // Host programs, and Windows programs that are not waited for, leave the server alone.
+    WriteScript(games_ / "HOST.EXE", "#!/bin/sh\n");
+    EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\HOST.EXE", 1));
+    EXPECT_TRUE(launcher.NormalExec("C:\\GAMES\\SETUP.EXE", 1));
+    EXPECT_TRUE(WaitUntil([&] { return ReadFile(log_).ends_with("ran C:\\GAMES\\SETUP.EXE\n"); }));
+    EXPECT_EQ(ReadFile(log_),
+              "ran C:\\GAMES\\SETUP.EXE\nserver -w " + root_.string() + "\nran C:\\GAMES\\SETUP.EXE\n");
+}
+
+TEST_F(WineLauncherTest, TheWaitForTheServerIsBounded) {
+    // Other programs of the machine keep this server running.
+    const fs::path pid_file = dir_ / "server.pid";
+    ProcessConfig config = Wine("echo $$ > " + Quoted(pid_file) + "\n" + WaitForFile(dir_ / "never"));
+    config.server_wait = std::chrono::milliseconds(300);
+    for (const bool event_loop : {false, true}) {
+        if (event_loop) {
+            ASSERT_TRUE(StartApplication());
+        }
+        Launcher launcher = MakeLauncher(config);
+        const auto before = std::chrono::steady_clock::now();
+        EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\SETUP.EXE", 1));
+        const auto waited = std::chrono::steady_clock::now() - before;
+        EXPECT_GE(waited, config.server_wait / 2) << event_loop; // Qt's coarse timers may fire early
+        EXPECT_LT(waited, std::chrono::seconds(20)) << event_loop;
+        // The waiting "wineserver -w" was ended; the server itself is not the menu's to end.
+        ASSERT_TRUE(fs::exists(pid_file)) << event_loop;
+        const pid_t server = std::stoi(ReadFile(pid_file));
+        EXPECT_EQ(::kill(server, 0), -1) << event_loop;
+        fs::remove(pid_file);
+    }
 }
 
 class WaitingLauncherTest : public LauncherTest, public testing::WithParamInterface<Dispatcher> {};

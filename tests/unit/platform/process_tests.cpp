@@ -164,6 +164,49 @@ TEST_F(PlanLaunchTest, RunsAHostProgramDirectlyWithItsArguments) {
     EXPECT_EQ(plan->environment, (std::vector<Variable>{{"WINEPREFIX", root_.string()}}));
 }
 
+// The server must be the one of the runner's Wine: another Wine's server would wait on another lock, and
+// Debian's makes a server directory for any prefix it is asked about.
+TEST_F(PlanLaunchTest, WaitsForTheWineServerBesideTheRunner) {
+    const fs::path bin = dir_ / "bin";
+    const fs::path opt = dir_ / "opt wine";
+    WriteScript(bin / "wine", "#!/bin/sh\n");
+    WriteScript(bin / "wineserver", "#!/bin/sh\n");
+    WriteScript(opt / "wine", "#!/bin/sh\n");
+    WriteScript(opt / "wineserver", "#!/bin/sh\n");
+    WriteScript(dir_ / "links" / "wine-only" / "wine", "#!/bin/sh\n");
+    WriteScript(dir_ / "links" / "wineserver", "#!/bin/sh\n"); // one level too high
+    fs::create_directories(dir_ / "links" / "to-opt");
+    fs::create_symlink(opt / "wine", dir_ / "links" / "to-opt" / "wine");
+    WriteFile(dir_ / "bad" / "wine", "");
+    WriteFile(dir_ / "bad" / "wineserver", "not executable");
+    const ScopedEnvironmentVariable path("PATH", bin.string());
+    const std::string quoted_opt = "'" + (opt / "wine").string() + "'";
+    const struct {
+        std::optional<std::string> runner;
+        std::optional<fs::path> expected;
+    } cases[] = {
+        {std::nullopt, bin / "wineserver"},
+        {"wine --debug", bin / "wineserver"},
+        {quoted_opt + " --x", opt / "wineserver"},
+        {(dir_ / "links" / "to-opt" / "wine").string(), opt / "wineserver"},
+        {(dir_ / "links" / "wine-only" / "wine").string(), std::nullopt},
+        {(dir_ / "bad" / "wine").string(), std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [runner, expected] : cases) {
+        ProcessConfig config;
+        config.runner = runner;
+        const auto plan = PlanServerWait(*machine_, config);
+        const std::string label = runner.value_or("(default)");
+        ASSERT_EQ(plan.has_value(), expected.has_value()) << label;
+        if (plan) {
+            EXPECT_EQ(plan->argv, (Words{expected->string(), "-w"})) << label;
+            using Variable = std::pair<std::string, std::string>;
+            EXPECT_EQ(plan->environment, (std::vector<Variable>{{"WINEPREFIX", root_.string()}})) << label;
+        }
+    }
+}
+
 TEST(ChildProcess, ReportsTheExitStatusOrTheSignal) {
     const struct {
         std::string script;
