@@ -1,5 +1,7 @@
 #include "item_files.h"
 
+#include "rar-writer/rar_writer.h"
+
 #include <algorithm>
 
 namespace sample_cd {
@@ -55,6 +57,7 @@ ItemView ViewOf(const SampleDemo& demo) {
             .readmename = demo.readmename,
             .reg_uninstall = demo.reg_uninstall,
             .install_type = demo.install_type,
+            .files_in_archive = demo.files_in_archive,
             .stand_in = &demo.stand_in};
 }
 
@@ -162,9 +165,12 @@ void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& fi
                           ProgramStandIn(item.setup_name, "the setup of \"" + std::string(item.name) + "\""));
         }
     }
+    if (IsArchiveName(item.install_name)) {
+        files.Bytes(ItemPath(item, item.install_name), ItemArchive(item));
+    }
     const StandIn& recipe = *item.stand_in;
     if (recipe.installer.empty()) {
-        return; // it runs from the CD, or it is an archive, which a later step adds
+        return; // it runs from the CD, or it unpacks from its archive
     }
     const std::vector<PayloadFile> payload = PayloadOf(item);
     const auto script_item = [&](std::string_view file_name) {
@@ -196,6 +202,36 @@ void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& fi
 
 bool IsArchiveName(std::string_view name) {
     return EndsWithIgnoringCase(name, ".RAR");
+}
+
+std::string WindowsStandIn(std::string_view file_name, std::string_view what) {
+    return "MZ\n" + ProgramStandIn(file_name, what);
+}
+
+std::string ItemArchive(const ItemView& item) {
+    namespace rw = tavox::rar_writer;
+    rw::Archive archive;
+    const std::string what = "the game \"" + std::string(item.name) + "\"";
+    for (const std::string& program : ProgramsOf(item.gamename)) {
+        archive.entries.push_back(rw::File(program, WindowsStandIn(program, what)));
+    }
+    if (!item.setup_name.empty()) {
+        archive.entries.push_back(
+            rw::File(std::string(item.setup_name), WindowsStandIn(item.setup_name, "the setup of " + what)));
+    }
+    if (!item.readmename.empty()) {
+        archive.entries.push_back(rw::File(std::string(item.readmename), CdText(Readme(item)).value_or("")));
+    }
+    // The levels fill the archive up to the count the catalogue gives; without one, three of them.
+    const int wanted = item.files_in_archive.empty() ? static_cast<int>(archive.entries.size()) + 4
+                                                     : std::stoi(std::string(item.files_in_archive));
+    archive.entries.push_back(rw::Directory("DATA"));
+    for (int level = 1; static_cast<int>(archive.entries.size()) < wanted; ++level) {
+        const std::string name =
+            "LEVEL" + std::string(level < 10 ? "0" : "") + std::to_string(level) + ".DAT";
+        archive.entries.push_back(rw::File("DATA\\" + name, DataFileContent(name)));
+    }
+    return rw::Write(archive);
 }
 
 } // namespace sample_cd

@@ -28,6 +28,7 @@ struct ItemView {
     std::string_view readmename{};
     std::string_view reg_uninstall{};
     int install_type = 0;
+    std::string_view files_in_archive{}; // the file count the catalogue gives for an archive
     const StandIn* stand_in = nullptr;
 };
 
@@ -49,7 +50,14 @@ std::optional<std::string> CheckItem(const ItemView& item);
 
 void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& files);
 
-// Archives come from a later step; their names are only referenced.
 bool IsArchiveName(std::string_view name);
+
+// A program of an archive: a Windows program to the menu (it starts with "MZ"), whose second line on is the
+// stand-in script that the sample runner carries out in Wine's place.
+std::string WindowsStandIn(std::string_view file_name, std::string_view what);
+
+// The RAR archive of an item that unpacks: its programs, setup, readme and data files, as many files in all
+// as the catalogue says it holds.
+std::string ItemArchive(const ItemView& item);
 
 } // namespace sample_cd

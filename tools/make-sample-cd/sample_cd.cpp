@@ -7,6 +7,8 @@
 #include "sample_tables.h"
 #include "stand_in_scripts.h"
 
+#include "rar-writer/rar_writer.h"
+
 namespace sample_cd {
 
 namespace {
@@ -23,14 +25,28 @@ void WriteShareware(CdFiles& files) {
                   ProgramStandIn("context.exe", "a shareware sampler"));
 }
 
+// An unpacked update: the game's programs, patched, over the installed ones.
+std::string UpdateArchive(const SampleUpdate& update, const std::string& what) {
+    tavox::rar_writer::Archive archive;
+    for (const SampleDemo& demo : SampleDemos()) {
+        if (demo.name == update.name) {
+            for (const std::string& program : ProgramsOf(demo.gamename)) {
+                archive.entries.push_back(tavox::rar_writer::File(program, WindowsStandIn(program, what)));
+            }
+        }
+    }
+    return tavox::rar_writer::Write(archive);
+}
+
 void WriteUpdates(CdFiles& files) {
     for (const SampleUpdate& update : SampleUpdates()) {
         const std::string setup(update.setup_file);
         const std::string dir = setup.substr(0, setup.rfind('\\') + 1);
-        if (!IsArchiveName(setup)) {
-            const std::string file = setup.substr(dir.size());
-            files.Program("Updates\\" + setup,
-                          ProgramStandIn(file, "the update of \"" + std::string(update.name) + "\""));
+        const std::string what = "the update of \"" + std::string(update.name) + "\"";
+        if (IsArchiveName(setup)) {
+            files.Bytes("Updates\\" + setup, UpdateArchive(update, what));
+        } else {
+            files.Program("Updates\\" + setup, ProgramStandIn(setup.substr(dir.size()), what));
         }
         files.Text("Updates\\" + dir + std::string(update.readme_file),
                    std::string(update.name) + " " + std::string(update.version) +

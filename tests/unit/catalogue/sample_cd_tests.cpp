@@ -8,6 +8,7 @@
 #include "installer/uninstall_script.h"
 #include "platform/code_page.h"
 #include "platform/machine.h"
+#include "platform/unrar/unrar.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -206,6 +207,53 @@ protected:
     CatalogueState state_;
     LoadResult load_;
 };
+
+// The names in an archive, as the unpack dialog lists them; empty when it cannot be opened.
+std::vector<std::string> ArchiveNames(const fs::path& archive) {
+    unrar::RAROpenArchiveData open;
+    const std::string name = archive.string();
+    open.ArcName = name.c_str();
+    std::vector<std::string> names;
+    const unrar::ArchiveHandle handle = unrar::RAROpenArchive(&open);
+    if (handle == nullptr) {
+        return names;
+    }
+    unrar::RARHeaderData header;
+    while (unrar::RARReadHeader(handle, &header) == 0) {
+        names.emplace_back(header.FileName);
+        if (unrar::RARProcessFile(handle, unrar::RAR_SKIP, nullptr, nullptr) != 0) {
+            break;
+        }
+    }
+    unrar::RARCloseArchive(handle);
+    return names;
+}
+
+TEST_F(SampleCd, ArchiveItemsHoldTheirProgramsAndTheCountTheCatalogueGives) {
+    int archives = 0;
+    for (const TDemos& item : Items()) {
+        if (item.InstallType != 2 && item.InstallType != 3) {
+            continue;
+        }
+        ++archives;
+        const std::vector<std::string> names = ArchiveNames(Host(item.InstallDir + "\\" + item.InstallName));
+        const std::set<std::string> present(names.begin(), names.end());
+        EXPECT_TRUE(present.contains(ProgramPart(item.Gamename))) << item.ListName;
+        if (!item.SetupName.empty()) {
+            EXPECT_TRUE(present.contains(item.SetupName)) << item.ListName;
+        }
+        if (item.InstallType == 2 && item.InstallParam != "0" && !item.InstallParam.empty()) {
+            EXPECT_EQ(std::to_string(names.size()), item.InstallParam) << item.ListName;
+        }
+    }
+    EXPECT_GE(archives, 3);
+    for (int i = 1; i <= state_.UpdateCount; ++i) {
+        const TUpdate& update = state_.Updates[i];
+        if (update.Kind == 2) {
+            EXPECT_FALSE(ArchiveNames(Host("D:\\Updates\\" + update.SetupFile)).empty()) << update.Name;
+        }
+    }
+}
 
 TEST_F(SampleCd, LoadsAsTheDecemberIssueOfTheCzechEdition) {
     EXPECT_EQ(load_.Title, "TAVOX CD 12-98");
