@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Installing by keyboard in the real program, with the sample runner standing in for Wine: a DOS batch
+# install, an archive unpacked into the suggested directory, an archive forced into its own directory, and
+# a setup the menu waits for. After each, the menu detects the item as installed and has recorded it.
+# Usage: install_test.sh TAVOX95 SAMPLE_CD BUILD_DIR
+source "$(dirname "$(realpath "$0")")/lib.sh"
+
+e2e_runner=$(realpath "$e2e_dir/../../tools/sample-runner/sample-runner")
+c=$work/machine/drive_c
+settings=$c/WINDOWS/tavox.ini
+
+recorded() { # list name: its directory in the settings file, empty while there is none
+    { grep -ai "^$1=" "$settings" 2>/dev/null || true; } | head -n 1 | cut -d= -f2- | tr -d '\r'
+}
+state() { # path: "present" or "gone"
+    [ -e "$1" ] && echo present || echo gone
+}
+list_border() { probe 20 72; }
+run_offered() { has_light 256 265 41 13; }
+
+# The keyboard goes to the window the menu opened: a bare X server gives it to nobody.
+focus_window() { # width height
+    local window geometry
+    for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
+        geometry=$(xdotool getwindowgeometry --shell "$window")
+        if grep -qx "WIDTH=$1" <<<"$geometry" && grep -qx "HEIGHT=$2" <<<"$geometry"; then
+            xdotool windowfocus --sync "$window"
+            return
+        fi
+    done
+}
+
+# From the list: the demo in row n, then the first command (Install, while the item is not installed).
+press_install() { # row
+    key Home
+    for ((row = 2; row <= $1; row++)); do
+        key Down
+    done
+    key Right Return
+}
+# Answers the question box that is up with its default button, Yes.
+answer_yes() {
+    await "a question is asked" yes has_question
+    focus_window "$question_width" "$question_height"
+    key Return
+}
+question_width=""
+question_height=""
+# A question box: a window of the menu that is neither the menu nor one of its own dialogs.
+has_question() {
+    local window geometry
+    for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
+        [ "$window" = "$menu_window" ] && continue
+        geometry=$(xdotool getwindowgeometry --shell "$window")
+        question_width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
+        question_height=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
+        if [ "$question_width" != 323 ] && [ "$question_width" != 426 ]; then
+            echo yes
+            return
+        fi
+    done
+    echo no
+}
+
+has_chooser() { [ "$(window_at 323 199)" != none ] && echo yes || echo no; }
+
+start_display
+choose_language 1
+start_menu
+await "the demos page is ready" "srgb(192,192,192)" list_border
+
+# Zubr: INSTALL.BAT calls the DOS installer, then WRITEINI.EXE records where it went.
+press_install 2
+await "the batch install is recorded" 'C:\ZUBR' recorded ZUBR
+await "the batch files are gone" gone state "$c/WINDOWS/TEMP/INSTALL.BAT"
+await "Run is offered for Zubr" yes run_offered
+expect "the game is on drive C:" "$(state "$c/ZUBR")" present
+key Left
+
+# Mlok & Spol.: the chooser suggests C:\MLOK; OK, Yes, the archive unpacks and its setup runs.
+press_install 3
+await "the directory chooser opens" yes has_chooser
+focus_window 323 199
+key Return
+answer_yes
+await "the archive install is recorded" 'C:\MLOK' recorded "MLOK && SPOL."
+focus_menu
+expect "the archive's last level is unpacked" "$(state "$c/MLOK/DATA/LEVEL08.DAT")" present
+expect "the game is unpacked" "$(state "$c/MLOK/MLOK.EXE")" present
+await "Run is offered for Mlok" yes run_offered
+key Left
+
+# Hradby: the directory is forced; the chooser asks at once.
+press_install 4
+answer_yes
+await "the forced install is recorded" 'C:\HRADBY' recorded HRADBY
+focus_menu
+expect "the game is in its own directory" "$(state "$c/HRADBY/HRADBY.EXE")" present
+await "Run is offered for Hradby" yes run_offered
+key Left
+
+# Vortex Rally: its setup is waited for, and the menu finds the game where the setup put it.
+press_install 6
+await "the waited-for install is recorded" 'C:\HRY\VORTEX' recorded "VORTEX RALLY"
+await "Run is offered for Vortex Rally" yes run_offered
+expect "the game is installed" "$(state "$c/HRY/VORTEX")" present
+
+e2e_result
