@@ -83,26 +83,6 @@ const UpperHalf& TableFor(CodePage code_page) {
     return kWindows1252;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    const auto byte = [&out](std::uint32_t value) { out.push_back(static_cast<char>(value)); };
-    const auto v = static_cast<std::uint32_t>(c);
-    if (v < 0x80) {
-        byte(v);
-    } else if (v < 0x800) {
-        byte(0xC0 | (v >> 6));
-        byte(0x80 | (v & 0x3F));
-    } else if (v < 0x10000) {
-        byte(0xE0 | (v >> 12));
-        byte(0x80 | ((v >> 6) & 0x3F));
-        byte(0x80 | (v & 0x3F));
-    } else {
-        byte(0xF0 | (v >> 18));
-        byte(0x80 | ((v >> 12) & 0x3F));
-        byte(0x80 | ((v >> 6) & 0x3F));
-        byte(0x80 | (v & 0x3F));
-    }
-}
-
 // Decodes one character at `pos` and moves past it. Malformed input yields nothing and moves past its longest
 // well-formed beginning (at least one byte), so a cut-off sequence costs one replacement, not one per byte.
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& pos) {
@@ -162,6 +142,26 @@ std::optional<char> EncodeChar(char32_t c, const UpperHalf& table) {
 constexpr char32_t kMalformedByteBase = 0x110000;
 
 } // namespace
+
+void AppendUtf8(std::string& out, char32_t c) {
+    const auto byte = [&out](std::uint32_t value) { out.push_back(static_cast<char>(value)); };
+    const auto v = static_cast<std::uint32_t>(c);
+    if (v < 0x80) {
+        byte(v);
+    } else if (v < 0x800) {
+        byte(0xC0 | (v >> 6));
+        byte(0x80 | (v & 0x3F));
+    } else if (v < 0x10000) {
+        byte(0xE0 | (v >> 12));
+        byte(0x80 | ((v >> 6) & 0x3F));
+        byte(0x80 | (v & 0x3F));
+    } else {
+        byte(0xF0 | (v >> 18));
+        byte(0x80 | ((v >> 12) & 0x3F));
+        byte(0x80 | ((v >> 6) & 0x3F));
+        byte(0x80 | (v & 0x3F));
+    }
+}
 
 CodePage CodePageForCharset(int charset) {
     switch (charset) {

@@ -15,6 +15,9 @@ CodePage CodePageForCharset(int charset);
 // the same number, as Windows does, so that no byte is lost.
 std::string ToUtf8(std::string_view bytes, CodePage code_page);
 
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Encodes UTF-8 into the code page. Characters the code page lacks, and malformed UTF-8, become '?'.
 std::string FromUtf8(std::string_view utf8, CodePage code_page);
 

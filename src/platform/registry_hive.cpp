@@ -1,5 +1,7 @@
 #include "platform/registry_hive.h"
 
+#include "platform/code_page.h"
+
 #include <algorithm>
 #include <charconv>
 #include <chrono>
@@ -68,24 +70,6 @@ void AppendUtf16(std::u16string& out, char32_t code_point) {
         out += static_cast<char16_t>(0xDC00 + (code_point & 0x3FF));
     } else {
         out += static_cast<char16_t>(code_point);
-    }
-}
-
-void AppendUtf8(std::string& out, char32_t code_point) {
-    if (code_point < 0x80) {
-        out += static_cast<char>(code_point);
-    } else if (code_point < 0x800) {
-        out += static_cast<char>(0xC0 | (code_point >> 6));
-        out += static_cast<char>(0x80 | (code_point & 0x3F));
-    } else if (code_point < 0x10000) {
-        out += static_cast<char>(0xE0 | (code_point >> 12));
-        out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code_point & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code_point >> 18));
-        out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code_point & 0x3F));
     }
 }
 

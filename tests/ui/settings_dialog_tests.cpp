@@ -25,20 +25,7 @@ namespace tavox {
 namespace {
 
 using test::ReadFile;
-
-// Processes events until the condition holds; false after 30 s.
-bool WaitUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(2, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
+using test::WaitUntil;
 
 void Hover(QWidget* widget) {
     QMouseEvent move(QEvent::MouseMove, QPointF(1, 1), widget->mapToGlobal(QPointF(1, 1)), Qt::NoButton,

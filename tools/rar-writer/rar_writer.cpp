@@ -1,31 +1,13 @@
 #include "rar-writer/rar_writer.h"
 
+#include "platform/unrar/crc32.h"
 #include "rar-writer/block_bytes.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 
 namespace tavox::rar_writer {
-
-namespace {
-
-constexpr std::array<std::uint32_t, 256> MakeCrcTable() {
-    std::array<std::uint32_t, 256> table{};
-    for (std::uint32_t i = 0; i < 256; ++i) {
-        std::uint32_t value = i;
-        for (int bit = 0; bit < 8; ++bit) {
-            value = (value & 1) ? (value >> 1) ^ 0xEDB88320u : value >> 1;
-        }
-        table[i] = value;
-    }
-    return table;
-}
-
-constexpr std::array<std::uint32_t, 256> kCrcTable = MakeCrcTable();
-
-} // namespace
 
 Entry File(std::string name, std::string data) {
     Entry entry;
@@ -50,11 +32,7 @@ Entry Symlink(std::string name, std::string target) {
 }
 
 std::uint32_t Crc32(std::string_view bytes) {
-    std::uint32_t crc = 0xFFFFFFFFu;
-    for (const char byte : bytes) {
-        crc = kCrcTable[(crc ^ static_cast<unsigned char>(byte)) & 0xFF] ^ (crc >> 8);
-    }
-    return crc ^ 0xFFFFFFFFu;
+    return unrar::Crc32(bytes);
 }
 
 std::string StoredName(const Entry& entry, char separator) {

@@ -108,24 +108,4 @@ CodePage WindowsCodePageFor(int dos_code_page) {
     }
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-    const auto v = static_cast<std::uint32_t>(c);
-    const auto byte = [&out](std::uint32_t value) { out.push_back(static_cast<char>(value)); };
-    if (v < 0x80) {
-        byte(v);
-    } else if (v < 0x800) {
-        byte(0xC0 | (v >> 6));
-        byte(0x80 | (v & 0x3F));
-    } else if (v < 0x10000) {
-        byte(0xE0 | (v >> 12));
-        byte(0x80 | ((v >> 6) & 0x3F));
-        byte(0x80 | (v & 0x3F));
-    } else {
-        byte(0xF0 | (v >> 18));
-        byte(0x80 | ((v >> 12) & 0x3F));
-        byte(0x80 | ((v >> 6) & 0x3F));
-        byte(0x80 | (v & 0x3F));
-    }
-}
-
 } // namespace tavox::unrar

@@ -18,7 +18,4 @@ std::string DosToUtf8(std::string_view bytes, int dos_code_page);
 // 857 -> 1254.
 CodePage WindowsCodePageFor(int dos_code_page);
 
-// Appends one character, encoded as UTF-8.
-void AppendUtf8(std::string& out, char32_t c);
-
 } // namespace tavox::unrar
