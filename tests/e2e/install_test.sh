@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installing by keyboard in the real program, with the sample runner standing in for Wine: a DOS batch
-# install, an archive unpacked into the suggested directory, an archive forced into its own directory, and
-# a setup the menu waits for. After each, the menu detects the item as installed and has recorded it.
+# install, an archive unpacked into the suggested directory, an archive forced into its own directory,
+# setups the menu waits for and one it does not wait for. After each, the menu detects the item as installed
+# and has recorded it.
 # Usage: install_test.sh TAVOX95 SAMPLE_CD BUILD_DIR
 source "$(dirname "$(realpath "$0")")/lib.sh"
 
@@ -104,5 +105,23 @@ press_install 6
 await "the waited-for install is recorded" 'C:\HRY\VORTEX' recorded "VORTEX RALLY"
 await "Run is offered for Vortex Rally" yes run_offered
 expect "the game is installed" "$(state "$c/HRY/VORTEX")" present
+key Left
+
+# Kouzelny les and Ohnivak: setups that are waited for, one of them with an installer that also removes.
+press_install 11
+await "the self-removing installer's game is recorded" 'C:\HORAL\LES' recorded $'KOUZELN\xfd LES'
+await "Run is offered for Kouzelny les" yes run_offered
+key Left
+press_install 12
+await "Ohnivak is recorded" 'C:\HRY\OHNIVAK' recorded $'OHNIV\xe1K'
+await "Run is offered for Ohnivak" yes run_offered
+key Left
+
+# Bublinkov, last: the menu does not wait for its setup; the install watch notices the game a little later
+# and selects it, wherever the keyboard was.
+press_install 5
+await "the watch finds the game the setup put away" 'C:\Program Files\Bublinkov' recorded BUBLINKOV
+await "Run is offered for Bublinkov" yes run_offered
+expect "the game is where its setup put it" "$(state "$c/Program Files/Bublinkov")" present
 
 e2e_result
