@@ -257,6 +257,10 @@ bool ReadRar4Blocks(const VolumeFile& file, RarVolume& volume) {
     if (!main_seen) {
         return false;
     }
+    // A few bytes too short for a block header: the archive was cut inside one, not after its last file.
+    if (pos < file.Size()) {
+        volume.damaged = true;
+    }
     // Without an end block, a file continued elsewhere is what says that the set goes on.
     volume.more_volumes = !volume.entries.empty() && volume.entries.back().split_after;
     return true;
