@@ -149,12 +149,17 @@ int OutputFile::Commit(unsigned mode, std::int64_t unix_time) {
         return ERAR_ECREATE;
     }
     const timespec times[2] = {{static_cast<time_t>(unix_time), 0}, {static_cast<time_t>(unix_time), 0}};
-    const bool done = ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 && ::futimens(fd_, times) == 0 &&
-                      ::close(std::exchange(fd_, -1)) == 0 &&
-                      ::renameat(dir_fd_, temp_name_.c_str(), dir_fd_, name_.c_str()) == 0;
-    if (!done) {
+    const bool closed = ::fchmod(fd_, static_cast<mode_t>(mode)) == 0 && ::futimens(fd_, times) == 0 &&
+                        ::close(std::exchange(fd_, -1)) == 0;
+    if (!closed) {
         Discard();
         return ERAR_ECLOSE;
+    }
+    // The data is safe under the temporary name; a name the host refuses (too long, say) is a file that
+    // cannot be created, which the extraction skips like any other.
+    if (::renameat(dir_fd_, temp_name_.c_str(), dir_fd_, name_.c_str()) != 0) {
+        Discard();
+        return ERAR_ECREATE;
     }
     temp_name_.clear();
     Discard();
