@@ -5,6 +5,8 @@
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(UNARR REQUIRED IMPORTED_TARGET libunarr)
 pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
+find_package(ZLIB REQUIRED)
+target_link_libraries(tavox_platform PRIVATE ZLIB::ZLIB)
 
 # The worker shares only the frame format with the library (linking the library would make a cycle).
 set(unrar_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/unrar)
