@@ -83,6 +83,8 @@ private:
 class FormFixture {
 public:
     FormFixture();
+    // The same with another directory as the CD in drive D: (a copy that a test may take away).
+    explicit FormFixture(const std::filesystem::path& cd_dir);
     ~FormFixture();
 
     TestMachine& Machine() { return machine_; }
