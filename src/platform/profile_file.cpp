@@ -26,8 +26,9 @@ constexpr std::size_t kMaxValueBytes = 1023;
 constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
 constexpr std::string_view kCrLf = "\r\n";
 
-// Editors such as Notepad put a UTF-8 byte order mark in front of a file; Windows reads the line without
-// it, so "[Main]" stays a header. The bytes are kept for the write.
+// Editors such as Notepad put a UTF-8 byte order mark in front of a file; Windows reads the first line
+// without it, so "[Main]" stays a header. The bytes are kept for the write. Anywhere else the bytes are
+// part of the name.
 std::string_view WithoutBom(std::string_view text) {
     constexpr std::string_view kBom = "\xEF\xBB\xBF";
     return text.substr(0, kBom.size()) == kBom ? text.substr(kBom.size()) : text;
@@ -257,12 +258,13 @@ bool ReplaceFile(const fs::path& target, std::string_view content, struct stat& 
 
 ProfileFile::ProfileFile(fs::path host_path) : path_(std::move(host_path)) {}
 
-ProfileFile::Line ProfileFile::MakeLine(std::string text, LineEnd end) {
+ProfileFile::Line ProfileFile::MakeLine(std::string text, LineEnd end, bool first_line) {
     Line line{std::move(text), end, LineKind::Other, {}};
-    if (const auto section = SectionNameOf(WithoutBom(line.text))) {
+    const std::string_view name_text = first_line ? WithoutBom(line.text) : std::string_view(line.text);
+    if (const auto section = SectionNameOf(name_text)) {
         line.kind = LineKind::Section;
         line.folded_name = Fold(*section);
-    } else if (const auto key = KeyNameOf(WithoutBom(line.text))) {
+    } else if (const auto key = KeyNameOf(name_text)) {
         line.kind = LineKind::Key;
         line.folded_name = Fold(*key);
     }
@@ -279,7 +281,7 @@ std::vector<ProfileFile::Line> ProfileFile::SplitLines(std::string_view content)
             text.remove_suffix(1);
             end = end == LineEnd::Lf ? LineEnd::CrLf : LineEnd::Cr;
         }
-        lines.push_back(MakeLine(std::string(text), end));
+        lines.push_back(MakeLine(std::string(text), end, lines.empty()));
         content.remove_prefix(newline == std::string_view::npos ? content.size() : newline + 1);
     }
     return lines;
@@ -477,9 +479,10 @@ std::vector<std::string> ProfileFile::ReadSections() const {
     Refresh();
     std::vector<std::string> names;
     std::unordered_set<std::string> seen;
-    for (const Line& line : lines_) {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        const Line& line = lines_[i];
         if (line.kind == LineKind::Section && seen.insert(line.folded_name).second) {
-            names.emplace_back(*SectionNameOf(WithoutBom(line.text)));
+            names.emplace_back(*SectionNameOf(i == 0 ? WithoutBom(line.text) : std::string_view(line.text)));
         }
     }
     return names;
@@ -496,7 +499,7 @@ std::vector<std::string> ProfileFile::ReadSection(std::string_view section) cons
     const std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         if (lines_[i].kind == LineKind::Key && seen.insert(lines_[i].folded_name).second) {
-            names.emplace_back(*KeyNameOf(WithoutBom(lines_[i].text)));
+            names.emplace_back(*KeyNameOf(lines_[i].text));
         }
     }
     return names;

@@ -69,7 +69,8 @@ private:
         bool operator==(const Stamp&) const = default;
     };
 
-    static Line MakeLine(std::string text, LineEnd end);
+    // A byte order mark counts only at the very start of the file.
+    static Line MakeLine(std::string text, LineEnd end, bool first_line = false);
     static std::vector<Line> SplitLines(std::string_view content);
     template <typename StatBuffer> static Stamp StampOf(const StatBuffer& st);
 

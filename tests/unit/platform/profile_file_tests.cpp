@@ -38,6 +38,18 @@ class ProfileRead : public ProfileTest {};
 class ProfileWrite : public ProfileTest {};
 class ProfileJunk : public ProfileTest {};
 
+TEST_F(ProfileRead, AByteOrderMarkCountsOnlyAtTheStartOfTheFile) {
+    WriteFile(path_, "\xEF\xBB\xBF[Main]\r\nLanguage=2\r\n  \xEF\xBB\xBF=inside\r\n");
+    ProfileFile ini(path_);
+    EXPECT_EQ(ini.ReadSections(), std::vector<std::string>{"Main"});
+    EXPECT_EQ(ini.ReadInteger("Main", "Language", 0), 2);
+    // Inside the file the bytes are a name like any other, and such a key can be written back.
+    EXPECT_EQ(ini.ReadString("Main", "\xEF\xBB\xBF", ""), "inside");
+    EXPECT_TRUE(ini.WriteString("Main", "\xEF\xBB\xBF", "again"));
+    EXPECT_EQ(ProfileFile(path_).ReadString("Main", "\xEF\xBB\xBF", ""), "again");
+    EXPECT_EQ(ProfileFile(path_).ReadInteger("Main", "Language", 0), 2);
+}
+
 TEST_F(ProfileRead, FollowsWindowsNameAndValueRules) {
     WriteFile(path_, "orphan=before any section\r\n"
                      "[Main]\r\n"
