@@ -3,6 +3,7 @@
 // so that the ratio shows what the screen adds to the decode. The two demos alternate, both ways.
 #include "platform/jpeg_decoder.h"
 #include "support/form_fixture.h"
+#include "support/offscreen.h"
 #include "support/temp_dir.h"
 
 #include <benchmark/benchmark.h>
@@ -63,12 +64,7 @@ BENCHMARK(BM_BareQuarterDecode)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     const tavox::test::TempDir runtime;
-    std::filesystem::permissions(runtime.Path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::replace);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.Path().string()));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    tavox::test::UseOffscreenPlatform(runtime.Path());
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -3,6 +3,7 @@
 // current resident size at 100, 500 and 1,000 steps. Bounded figures mean the small view and the
 // first-picture cache do not grow with browsing.
 #include "support/form_fixture.h"
+#include "support/offscreen.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -83,12 +84,7 @@ int Run() {
 
 int main(int argc, char** argv) {
     const tavox::test::TempDir runtime;
-    std::filesystem::permissions(runtime.Path(), std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::replace);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.Path().string()));
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    tavox::test::UseOffscreenPlatform(runtime.Path());
     QApplication app(argc, argv);
     return tavox::Run();
 }

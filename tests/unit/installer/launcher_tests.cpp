@@ -1,6 +1,7 @@
 #include "installer/launcher.h"
 
 #include "platform/machine.h"
+#include "support/poll.h"
 #include "support/temp_dir.h"
 
 #include <signal.h>
@@ -20,6 +21,7 @@ namespace tavox {
 namespace {
 
 namespace fs = std::filesystem;
+using test::PollUntil;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -34,18 +36,6 @@ std::string Quoted(const fs::path& path) {
 std::string WaitForFile(const fs::path& path) {
     return "while [ ! -e " + Quoted(path) + " ]; do [ -d " + Quoted(path.parent_path()) +
            " ] || exit 99; sleep 0.01; done\n";
-}
-
-// Polls a condition that another process brings about; false when it never came.
-template <typename Condition> bool WaitUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
 }
 
 std::chrono::microseconds CpuTime() {
@@ -106,7 +96,7 @@ protected:
     }
 
     std::string Opened() {
-        EXPECT_TRUE(WaitUntil([&] { return fs::exists(opened_); }));
+        EXPECT_TRUE(PollUntil([&] { return fs::exists(opened_); }));
         std::string opened = ReadFile(opened_);
         fs::remove(opened_);
         return opened;
@@ -216,7 +206,7 @@ TEST_F(LauncherTest, NormalExecStartsTheProgramWithoutWaiting) {
     EXPECT_TRUE(launcher.NormalExec("C:\\GAMES\\SETUP.EXE", 1));
     EXPECT_FALSE(fs::exists(marker_));
     WriteFile(go_, "");
-    EXPECT_TRUE(WaitUntil([&] { return fs::exists(marker_); }));
+    EXPECT_TRUE(PollUntil([&] { return fs::exists(marker_); }));
 }
 
 TEST_F(LauncherTest, ExplorerCommandsOpenTheFolderWithTheOpener) {
@@ -277,7 +267,7 @@ TEST_F(WineLauncherTest, AfterAWindowsProgramTheWaitLastsUntilTheServerWroteTheR
     WriteScript(games_ / "HOST.EXE", "#!/bin/sh\n");
     EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\HOST.EXE", 1));
     EXPECT_TRUE(launcher.NormalExec("C:\\GAMES\\SETUP.EXE", 1));
-    EXPECT_TRUE(WaitUntil([&] { return ReadFile(log_).ends_with("ran C:\\GAMES\\SETUP.EXE\n"); }));
+    EXPECT_TRUE(PollUntil([&] { return ReadFile(log_).ends_with("ran C:\\GAMES\\SETUP.EXE\n"); }));
     EXPECT_EQ(ReadFile(log_),
               "ran C:\\GAMES\\SETUP.EXE\nserver -w " + root_.string() + "\nran C:\\GAMES\\SETUP.EXE\n");
 }

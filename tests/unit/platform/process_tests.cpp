@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include "platform/machine.h"
+#include "support/poll.h"
 #include "support/temp_dir.h"
 
 #include <fcntl.h>
@@ -19,23 +20,12 @@ namespace tavox {
 namespace {
 
 namespace fs = std::filesystem;
+using test::PollUntil;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 using test::WriteScript;
 using Words = std::vector<std::string>;
-
-// Polls a condition that another process brings about; false when it never came.
-template <typename Condition> bool WaitUntil(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 ProcessConfig WithRunner(std::string runner) {
     ProcessConfig config;
@@ -260,7 +250,7 @@ TEST(ChildProcess, DroppingARunningChildLeavesItRunningAndReapsItLater) {
     WriteFile(dir / "go", "");
     EXPECT_TRUE(IsReadable(watch, -1));
     EXPECT_EQ(ReadFile(dir / "done"), "done\n");
-    EXPECT_TRUE(WaitUntil([&] { return IsReaped(watch); }));
+    EXPECT_TRUE(PollUntil([&] { return IsReaped(watch); }));
     ::close(watch);
 }
 
@@ -300,7 +290,7 @@ TEST_F(PlanLaunchTest, OpensDocumentsWithTheOpener) {
     const ProcessConfig config = WithOpener("'" + (dir_ / "opener").string() + "' --new-window");
 
     ASSERT_TRUE(OpenDocument(*machine_, config, "d:\\demos\\readme.txt"));
-    ASSERT_TRUE(WaitUntil([&] { return fs::exists(record); }));
+    ASSERT_TRUE(PollUntil([&] { return fs::exists(record); }));
     EXPECT_EQ(ReadFile(record), "--new-window\n" + (dir_ / "cd" / "DEMOS" / "README.TXT").string() + "\n");
 
     EXPECT_FALSE(OpenDocument(*machine_, config, "D:\\DEMOS\\MISSING.TXT"));
