@@ -8,12 +8,20 @@ pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
 find_package(ZLIB REQUIRED)
 target_link_libraries(tavox_platform PRIVATE ZLIB::ZLIB)
 
-# The worker shares only the frame format with the library (linking the library would make a cycle).
+# The frame format is all that the worker shares with the library (linking the library would make a
+# cycle): compiled once, for both.
 set(unrar_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/unrar)
-add_executable(tavox95-unrar ${unrar_dir}/worker/main.cpp ${unrar_dir}/worker/stream_decoder.cpp
-    ${unrar_dir}/decoder_protocol.cpp ${unrar_dir}/field_reader.cpp)
-target_include_directories(tavox95-unrar PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${unrar_dir})
-target_link_libraries(tavox95-unrar PRIVATE PkgConfig::UNARR PkgConfig::LIBARCHIVE)
+set(unrar_frame_sources ${unrar_dir}/decoder_protocol.cpp ${unrar_dir}/field_reader.cpp)
+get_target_property(platform_sources tavox_platform SOURCES)
+list(REMOVE_ITEM platform_sources ${unrar_frame_sources})
+set_property(TARGET tavox_platform PROPERTY SOURCES ${platform_sources})
+add_library(tavox_unrar_frames OBJECT ${unrar_frame_sources})
+target_include_directories(tavox_unrar_frames PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tavox_platform PRIVATE tavox_unrar_frames)
+
+add_executable(tavox95-unrar ${unrar_dir}/worker/main.cpp ${unrar_dir}/worker/stream_decoder.cpp)
+target_include_directories(tavox95-unrar PRIVATE ${unrar_dir})
+target_link_libraries(tavox95-unrar PRIVATE tavox_unrar_frames PkgConfig::UNARR PkgConfig::LIBARCHIVE)
 
 target_compile_definitions(tavox_platform PRIVATE TAVOX_UNRAR_WORKER="$<TARGET_FILE:tavox95-unrar>")
 # Whatever links the library needs the worker built.
