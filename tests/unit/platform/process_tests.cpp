@@ -2,6 +2,7 @@
 
 #include "platform/machine.h"
 #include "support/poll.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 #include <fcntl.h>
@@ -22,6 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::PollUntil;
 using test::ReadFile;
+using test::ScopedEnvironmentVariable;
 using test::TempDir;
 using test::WriteFile;
 using test::WriteScript;
@@ -62,29 +64,6 @@ bool IsReaped(int pidfd) {
     return ::waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED | WNOHANG | WNOWAIT) == -1 &&
            errno == ECHILD;
 }
-
-class ScopedEnvironmentVariable {
-public:
-    ScopedEnvironmentVariable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironmentVariable() {
-        if (old_) {
-            ::setenv(name_, old_->c_str(), 1);
-        } else {
-            ::unsetenv(name_);
-        }
-    }
-    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
-    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(ClassifyProgram, ChoosesTheRunnerByContent) {
     const std::string elf("\x7F"
