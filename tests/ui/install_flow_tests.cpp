@@ -7,6 +7,7 @@
 #include "platform/machine.h"
 #include "rar-writer/rar_writer.h"
 #include "support/form_fixture.h"
+#include "support/rar_fixtures.h"
 
 #include <QLineEdit>
 #include <QTimer>
@@ -103,6 +104,26 @@ TEST_F(InstallFlowTest, ArchiveInstallUnpacksRecordsAndRunsTheSetup) {
     // Detected afresh: installed, so Run is offered and carries the cursor.
     EXPECT_EQ(demo().NotInstalled, 0);
     EXPECT_EQ(form().navigation.CursorItem, 20);
+}
+
+TEST_F(InstallFlowTest, AnArchivePackedByRar15UnpacksToItsKnownBytes) {
+    if (!test::HaveRarFixtures() || !test::FindProgram("unar")) {
+        GTEST_SKIP() << "no real archives in ../shared, or no unar";
+    }
+    MakeDemo(2, "GAME.RAR");
+    // What tells that the item is installed: a file from the archive.
+    demo().Gamename = "TECT.TXT";
+    std::filesystem::copy_file(test::RarFixture("rar15-sharpcompress.rar"),
+                               fixture.Machine().Host("C:\\CD\\GAME.RAR"));
+    const auto chooser = Choose("C:\\GAMES\\X");
+    form().InstallButtonClick();
+    EXPECT_EQ(chooser.Runs(), 1);
+    for (const test::KnownFile& file : test::Rar15SharpcompressFiles()) {
+        EXPECT_EQ(test::Md5Hex(test::ReadFile(fixture.Machine().Host("C:\\GAMES\\X") / file.path)), file.md5)
+            << file.path;
+    }
+    EXPECT_EQ(Recorded("HRA"), "C:\\GAMES\\X");
+    EXPECT_EQ(demo().NotInstalled, 0);
 }
 
 TEST_F(InstallFlowTest, CancellingTheChooserInstallsNothing) {

@@ -144,6 +144,8 @@ int Decode(Archive& archive, const std::vector<EntryRef>& parts, Sink& sink) {
         return sink.Error();
     case DecodeResult::NoWorker:
         return ERAR_UNKNOWN;
+    case DecodeResult::NoDecoder:
+        return ERAR_UNKNOWN_FORMAT;
     default:
         return ERAR_BAD_DATA;
     }

@@ -41,9 +41,11 @@ std::string Rar4StreamStart(bool solid) {
     return std::string(kRar4Marker) + main;
 }
 
+constexpr unsigned kRar15Version = 15;
+
 bool IsRar4Decodable(unsigned unp_ver) {
-    // RAR 2.0 compression (versions 20, 26) and RAR 2.9/3.x (29, 36); not RAR 1.5's (15).
-    return unp_ver == 20 || unp_ver == 26 || unp_ver == 29 || unp_ver == 36;
+    // RAR 2.0 compression (versions 20, 26) and RAR 2.9/3.x (29, 36) by libunarr; RAR 1.5's (15) by unar.
+    return unp_ver == kRar15Version || unp_ver == 20 || unp_ver == 26 || unp_ver == 29 || unp_ver == 36;
 }
 
 // One header for a file that several volumes share, as if it were whole in one.
@@ -147,10 +149,13 @@ DecoderInput Archive::DecoderInputFor(const std::vector<EntryRef>& parts) const 
         return input;
     }
     // RAR 1.5-4: a stream of our own making. A solid archive's files before the target go in too, since
-    // the target's data continues theirs; files split over volumes are joined.
-    stream.decoder = protocol::Decoder::Rar4;
+    // the target's data continues theirs; files split over volumes are joined. libunarr finds the target by
+    // where its header starts, unar (for RAR 1.5 data anywhere in the stream) by its number.
     std::string start = Rar4StreamStart(stream.solid);
     std::uint64_t offset = start.size();
+    std::uint64_t number = 0;
+    std::uint64_t earlier_bytes = 0;
+    bool rar15 = false;
     stream.pieces.push_back({std::move(start), 0, 0, 0, false});
     const auto add_file = [&](const std::vector<EntryRef>& file_parts) {
         const RarEntry& first = At(file_parts.front());
@@ -162,6 +167,9 @@ DecoderInput Archive::DecoderInputFor(const std::vector<EntryRef>& parts) const 
                                                    : first.decoder_header;
         const std::uint64_t header_offset = offset;
         offset += header.size() + pack_size;
+        ++number;
+        earlier_bytes += first.unp_size;
+        rar15 = rar15 || (first.method != 0x30 && first.unp_ver == kRar15Version);
         stream.pieces.push_back({std::move(header), 0, 0, 0, false});
         for (const EntryRef& part : file_parts) {
             const DataRange& data = At(part).data;
@@ -170,15 +178,21 @@ DecoderInput Archive::DecoderInputFor(const std::vector<EntryRef>& parts) const 
         }
         return header_offset;
     };
-    if (!stream.solid) {
-        input.request.key = add_file(parts);
+    const auto add_target = [&] {
+        const std::uint64_t before = earlier_bytes;
+        const std::uint64_t header_offset = add_file(parts);
+        stream.decoder = rar15 ? protocol::Decoder::Rar15 : protocol::Decoder::Rar4;
+        input.request.key = rar15 ? number - 1 : header_offset;
+        input.request.earlier_bytes = rar15 ? before : 0;
         return input;
+    };
+    if (!stream.solid) {
+        return add_target();
     }
     for (std::size_t v = 0; v < volumes.size(); ++v) {
         for (std::size_t i = 0; i < volumes[v].entries.size(); ++i) {
             if (is_target(v, i)) {
-                input.request.key = add_file(parts);
-                return input;
+                return add_target();
             }
             if (volumes[v].entries[i].split_before) {
                 continue;
@@ -203,7 +217,9 @@ CommentText Archive::ReadComment(const StoredComment& comment) {
     } else {
         DecoderInput input;
         std::string bytes = Rar4StreamStart(false);
-        input.request.key = bytes.size();
+        const bool rar15 = comment.unp_ver == kRar15Version;
+        input.stream.decoder = rar15 ? protocol::Decoder::Rar15 : protocol::Decoder::Rar4;
+        input.request.key = rar15 ? 0 : bytes.size();
         input.request.unp_size = comment.unp_size;
         input.request.unchecked = comment.crc16;
         bytes += comment.decoder_header;
@@ -214,6 +230,9 @@ CommentText Archive::ReadComment(const StoredComment& comment) {
                 text.append(reinterpret_cast<const char*>(block.data()), block.size());
                 return true;
             });
+        if (result == DecodeResult::NoDecoder) {
+            return {ERAR_UNKNOWN_FORMAT, {}};
+        }
         if (result != DecodeResult::Ok) {
             return {ERAR_BAD_DATA, {}};
         }

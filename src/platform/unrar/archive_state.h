@@ -43,7 +43,7 @@ struct Archive {
     const RarEntry& At(EntryRef ref) const { return volumes[ref.volume].entries[ref.index]; }
     std::string Utf8Name(const RarEntry& entry) const;
     void FillHeader(EntryRef ref, RARHeaderData& header);
-    // Whether this layer can unpack the entry's data (stored data always; RAR 1.5 compression never).
+    // Whether this layer knows the entry's packing (RAR 1.5 compression needs unar installed besides).
     bool CanDecode(const RarEntry& entry) const;
     DecoderInput DecoderInputFor(const std::vector<EntryRef>& parts) const;
     CommentText ReadComment(const StoredComment& comment);

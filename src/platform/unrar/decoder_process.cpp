@@ -153,9 +153,14 @@ DecodeResult DecoderProcess::Decode(const protocol::Stream& stream, const protoc
             continue;
         }
         if (type == protocol::Frame::End && payload.size() == 1) {
-            return static_cast<protocol::EndStatus>(payload[0]) == protocol::EndStatus::Ok
-                       ? DecodeResult::Ok
-                       : DecodeResult::Failed;
+            switch (static_cast<protocol::EndStatus>(payload[0])) {
+            case protocol::EndStatus::Ok:
+                return DecodeResult::Ok;
+            case protocol::EndStatus::NoDecoder:
+                return DecodeResult::NoDecoder;
+            default:
+                return DecodeResult::Failed;
+            }
         }
         if (type != protocol::Frame::Data) {
             Stop();

@@ -14,11 +14,12 @@ namespace tavox::unrar {
 
 enum class DecodeResult {
     Ok,
-    Failed,   // the decoder reported an error, or gave more data than the entry holds
-    Stalled,  // no sign of progress within the limit: the worker was stopped
-    Crashed,  // the worker ended, or spoke nonsense
-    Stopped,  // the data receiver asked to stop
-    NoWorker, // the worker program could not be started
+    Failed,    // the decoder reported an error, or gave more data than the entry holds
+    Stalled,   // no sign of progress within the limit: the worker was stopped
+    Crashed,   // the worker ended, or spoke nonsense
+    Stopped,   // the data receiver asked to stop
+    NoWorker,  // the worker program could not be started
+    NoDecoder, // the program that decodes this data is not installed
 };
 
 // The decoders run in a worker process of their own, so that a decoder that loops forever or crashes on a

@@ -74,7 +74,8 @@ std::optional<Stream> DecodeStream(std::string_view payload) {
         }
         stream.pieces.push_back(std::move(piece));
     }
-    if (!r.Ok() || (stream.decoder != Decoder::Rar4 && stream.decoder != Decoder::Rar5)) {
+    if (!r.Ok() || (stream.decoder != Decoder::Rar4 && stream.decoder != Decoder::Rar5 &&
+                    stream.decoder != Decoder::Rar15)) {
         return std::nullopt;
     }
     return stream;
@@ -84,6 +85,7 @@ std::string EncodeRequest(const Request& request) {
     std::string out;
     Put(out, request.key, 8);
     Put(out, request.unp_size, 8);
+    Put(out, request.earlier_bytes, 8);
     Put(out, request.unchecked ? 1 : 0, 1);
     PutBytes(out, request.name);
     return out;
@@ -94,6 +96,7 @@ std::optional<Request> DecodeRequest(std::string_view payload) {
     Request request;
     request.key = r.Fixed(8);
     request.unp_size = r.Fixed(8);
+    request.earlier_bytes = r.Fixed(8);
     request.unchecked = r.Fixed(1) != 0;
     request.name = std::string(GetBytes(r));
     if (!r.Ok()) {

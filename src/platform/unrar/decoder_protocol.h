@@ -18,11 +18,17 @@ enum class Frame : std::uint8_t {
     End = 'E',      // worker -> library: the entry is done; one byte of EndStatus
 };
 
-enum class EndStatus : std::uint8_t { Ok = 0, Failed = 1, NotFound = 2 };
+enum class EndStatus : std::uint8_t {
+    Ok = 0,
+    Failed = 1,
+    NotFound = 2,
+    NoDecoder = 3, // the program that decodes this data is not installed
+};
 
 enum class Decoder : std::uint8_t {
     Rar4 = 1, // RAR 1.5-4 data, by the decoder of RAR 2.0 and 2.9/3.x compression
     Rar5 = 2,
+    Rar15 = 3, // RAR 1.5-4 data holding RAR 1.5 compression, by the unar program
 };
 
 // A stretch of the stream: bytes given here, or a range of one of the stream's files.
@@ -44,9 +50,12 @@ struct Stream {
 };
 
 struct Request {
-    // RAR 1.5-4: where the entry's header starts in the stream; RAR 5: the entry's number in the stream.
+    // Rar4: where the entry's header starts in the stream; Rar15 and Rar5: the entry's number in the stream.
     std::uint64_t key = 0;
     std::uint64_t unp_size = 0;
+    // Rar15: what the files before the entry unpack to. unar is asked for them too (a solid stream), so that
+    // their decoding shows as progress; their bytes come first and are not the entry's.
+    std::uint64_t earlier_bytes = 0;
     // The decoder may not know the data's check value (an old-style comment keeps 16 bits of it): its own
     // check failing is then not an error, the library checks.
     bool unchecked = false;

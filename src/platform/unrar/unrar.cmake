@@ -1,7 +1,7 @@
-# The RAR library layer. The decoders (libunarr for RAR 1.5-4, libarchive for RAR 5) run in a worker
-# process of their own, so that a decoder that hangs or crashes on a hostile archive cannot take the menu
-# with it; only the worker links them. The library finds the worker beside the running program, in
-# ../libexec/tavox95 from it (installed), or where this build put it (tests).
+# The RAR library layer. The decoders (libunarr for RAR 1.5-4, libarchive for RAR 5, the unar program for
+# RAR 1.5 compression) run in a worker process of their own, so that a decoder that hangs or crashes on a
+# hostile archive cannot take the menu with it; only the worker links them. The library finds the worker
+# beside the running program, in ../libexec/tavox95 from it (installed), or where this build put it (tests).
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(UNARR REQUIRED IMPORTED_TARGET libunarr)
 pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
@@ -19,7 +19,8 @@ add_library(tavox_unrar_frames OBJECT ${unrar_frame_sources})
 target_include_directories(tavox_unrar_frames PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tavox_platform PRIVATE tavox_unrar_frames)
 
-add_executable(tavox95-unrar ${unrar_dir}/worker/main.cpp ${unrar_dir}/worker/stream_decoder.cpp)
+add_executable(tavox95-unrar ${unrar_dir}/worker/main.cpp ${unrar_dir}/worker/stream_decoder.cpp
+    ${unrar_dir}/worker/unar_decoder.cpp)
 target_include_directories(tavox95-unrar PRIVATE ${unrar_dir})
 target_link_libraries(tavox95-unrar PRIVATE tavox_unrar_frames PkgConfig::UNARR PkgConfig::LIBARCHIVE)
 

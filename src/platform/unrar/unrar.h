@@ -2,14 +2,15 @@
 
 // The RAR library's interface as the archive component uses it: the same calls, records, open modes,
 // operations and result codes. Headers are read from the block headers here; packed data is unpacked
-// through libunarr (RAR 1.5-4: RAR 2.0 and 2.9/3.x compression, solid) or libarchive (RAR 5) in a worker
-// process, stored data directly. Paths (ArcName, DestPath) are host paths in UTF-8; nothing is ever written
-// outside DestPath.
+// through libunarr (RAR 1.5-4: RAR 2.0 and 2.9/3.x compression, solid), the unar program (RAR 1.5
+// compression) or libarchive (RAR 5) in a worker process, stored data directly. Paths (ArcName, DestPath)
+// are host paths in UTF-8; nothing is ever written outside DestPath.
 //
 // What this layer does where the maker's library would do more or differently:
-// - RAR 1.5 compression has no decoder: testing or extracting such a file returns ERAR_UNKNOWN_FORMAT, as
-//   does any other method no decoder here knows. A packed comment that cannot be unpacked reads with
-//   CmtState ERAR_UNKNOWN_FORMAT.
+// - RAR 1.5 compression needs the unar program (found on PATH): without it, testing or extracting such a
+//   file returns ERAR_UNKNOWN_FORMAT, as does any other method no decoder here knows; where unar fails on
+//   the data, ERAR_BAD_DATA. A packed comment reads with CmtState ERAR_UNKNOWN_FORMAT where it cannot be
+//   unpacked here, ERAR_BAD_DATA where unpacking fails.
 // - Encrypted files cannot be decrypted: testing or extracting one returns ERAR_BAD_DATA (what a wrong
 //   password gives), with or without a password, and writes nothing. An archive whose headers are encrypted
 //   opens, and its first RARReadHeader returns ERAR_BAD_DATA.

@@ -2,6 +2,8 @@
 
 #include "platform/drive_map.h"
 #include "rar-writer/rar_writer.h"
+#include "support/rar_fixtures.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -329,6 +331,57 @@ TEST_F(TrarOpenTest, AnArchiveThatCannotBeOpenedIsReportedWithNothingLeftOpen) {
         rar->List();
         EXPECT_EQ(events_, (Events{"error 15", "error 15"})) << name;
     }
+}
+
+// The archives made by RAR 1.5, whose packing only unar decodes here.
+class TrarRar15Test : public TrarFixture {
+protected:
+    void SetUp() override {
+        if (!test::HaveRarFixtures() || !test::FindProgram("unar")) {
+            GTEST_SKIP() << "no real archives in ../shared, or no unar";
+        }
+    }
+
+    void UseFixture(std::string_view name) {
+        fs::copy_file(test::RarFixture(name), dir_ / "d" / "DEMOS" / "GAME.RAR",
+                      fs::copy_options::overwrite_existing);
+    }
+};
+
+TEST_F(TrarRar15Test, ExtractsTheFilesWithTheirKnownSums) {
+    UseFixture("rar15-sharpcompress.rar");
+    const auto rar = Component();
+    EXPECT_TRUE(rar->Extract());
+    EXPECT_EQ(std::count_if(events_.begin(), events_.end(),
+                            [](const std::string& event) { return event.ends_with(" ok"); }),
+              5);
+    for (const test::KnownFile& file : test::Rar15SharpcompressFiles()) {
+        EXPECT_EQ(test::Md5Hex(ReadFile(Target() / file.path)), file.md5) << file.path;
+    }
+}
+
+TEST_F(TrarRar15Test, AFileUnarCannotUnpackIsADamagedFileNotASuccess) {
+    UseFixture("rar15-comment.rar");
+    const auto rar = Component();
+    EXPECT_FALSE(rar->Extract());
+    ASSERT_FALSE(events_.empty());
+    EXPECT_TRUE(events_[0].starts_with("comment RARcomment")) << events_[0];
+    EXPECT_EQ(Events(events_.begin() + 1, events_.end()),
+              (Events{"extracting FILE1.TXT", "extract FILE1.TXT failed", "error 12", "extracting FILE2.TXT",
+                      "extract FILE2.TXT ok"}));
+    EXPECT_FALSE(fs::exists(Target() / "FILE1.TXT"));
+}
+
+TEST_F(TrarRar15Test, WithoutUnarThePackedFilesAreAnUnknownFormat) {
+    UseFixture("rar15-sharpcompress.rar");
+    const TempDir empty;
+    const test::ScopedEnvironmentVariable path("PATH", empty.Path().string());
+    const auto rar = Component();
+    // A file of a format the library does not know ends the extraction there.
+    EXPECT_FALSE(rar->Extract());
+    EXPECT_EQ(events_, (Events{"extracting EXE", "extract EXE ok", "extracting EXE\\TEST.EXE",
+                               "extract EXE\\TEST.EXE failed", "error 14"}));
+    EXPECT_FALSE(fs::exists(Target() / "EXE" / "TEST.EXE"));
 }
 
 } // namespace

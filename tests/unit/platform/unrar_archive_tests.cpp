@@ -215,12 +215,6 @@ TEST(UnrarArchive, ReadsOldAndNewStyleComments) {
     EXPECT_EQ(new_style.comment, "RARcomment\n");
     ASSERT_EQ(new_style.entries.size(), 2u);
     EXPECT_EQ(new_style.entries[1].comment, "Comment2v2\n");
-
-    // RAR 1.5 packing has no decoder: the archive still opens and lists.
-    const Walk rar15 = WalkArchive(kFixtures / "rar15-comment.rar", tavox::unrar::RAR_SKIP);
-    EXPECT_EQ(rar15.open_result, 0u);
-    EXPECT_EQ(rar15.comment_state, static_cast<unsigned>(tavox::unrar::ERAR_UNKNOWN_FORMAT));
-    EXPECT_EQ(rar15.entries.size(), 2u);
 }
 
 TEST(UnrarArchive, ACommentLargerThanTheBufferIsCutAndSaysSo) {
@@ -236,17 +230,6 @@ TEST(UnrarArchive, ACommentLargerThanTheBufferIsCutAndSaysSo) {
     EXPECT_EQ(open.CmtState, static_cast<unsigned>(tavox::unrar::ERAR_SMALL_BUF));
     EXPECT_EQ(std::string(buffer.data(), open.CmtSize), "RARc"s + '\0');
     tavox::unrar::RARCloseArchive(handle);
-}
-
-TEST(UnrarArchive, FilesNoDecoderHandlesEndCleanlyAndTheRestIsExtracted) {
-    REQUIRE_FIXTURES();
-    TempDir dest;
-    const Walk walk = WalkArchive(kFixtures / "rar15-comment.rar", tavox::unrar::RAR_EXTRACT, dest.Path());
-    ASSERT_EQ(walk.entries.size(), 2u);
-    EXPECT_EQ(walk.entries[0].result, tavox::unrar::ERAR_UNKNOWN_FORMAT);
-    EXPECT_FALSE(fs::exists(dest / "FILE1.TXT"));
-    EXPECT_EQ(walk.entries[1].result, 0); // stored
-    EXPECT_TRUE(fs::exists(dest / "FILE2.TXT"));
 }
 
 TEST(UnrarArchive, EncryptedFilesAreBadDataAndWriteNothingWithOrWithoutPassword) {

@@ -1,6 +1,6 @@
 // The decoding process of the RAR library layer: reads frames on standard input (the library's socket),
-// unpacks what it is asked for with libunarr or libarchive and streams the bytes back on standard output.
-// It never writes a file; the library checks and writes what it receives.
+// unpacks what it is asked for with libunarr, libarchive or the unar program and streams the bytes back on
+// standard output. It never writes a file; the library checks and writes what it receives.
 
 #include "platform/unrar/decoder_protocol.h"
 #include "worker/stream_decoder.h"

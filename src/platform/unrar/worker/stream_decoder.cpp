@@ -1,5 +1,7 @@
 #include "worker/stream_decoder.h"
 
+#include "worker/unar_decoder.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <unarr.h>
@@ -214,6 +216,9 @@ private:
 } // namespace
 
 std::unique_ptr<StreamDecoder> MakeDecoder(const protocol::Stream& stream, std::vector<std::uint8_t> bytes) {
+    if (stream.decoder == protocol::Decoder::Rar15) {
+        return MakeUnarDecoder(std::move(bytes));
+    }
     if (stream.decoder == protocol::Decoder::Rar4) {
         auto decoder = std::make_unique<UnarrDecoder>(std::move(bytes), stream.solid);
         return decoder->Open() ? std::move(decoder) : nullptr;
