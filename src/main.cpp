@@ -3,6 +3,7 @@
 #include "app/form1.h"
 #include "catalogue/path_helpers.h"
 #include "installer/launcher.h"
+#include "platform/code_page.h"
 #include "platform/machine.h"
 #include "platform/sound_output.h"
 
@@ -52,7 +53,10 @@ Options ParseOptions(const QApplication& app) {
          QStringLiteral("DIR")},
         {QStringLiteral("program-path"), QStringLiteral("The menu's own Windows path."),
          QStringLiteral("PATH")},
-        {QStringLiteral("runner"), QStringLiteral("Command that runs Windows programs."),
+        {QStringLiteral("runner"), QStringLiteral("Command that runs every DOS and Windows program."),
+         QStringLiteral("CMD")},
+        {QStringLiteral("fallback-runner"),
+         QStringLiteral("Command that runs what neither DOSBox nor Wine can run here."),
          QStringLiteral("CMD")},
         {QStringLiteral("opener"), QStringLiteral("Command that opens documents and folders."),
          QStringLiteral("CMD")},
@@ -82,6 +86,9 @@ Options ParseOptions(const QApplication& app) {
     if (parser.isSet(QStringLiteral("runner"))) {
         result.process.runner = parser.value(QStringLiteral("runner")).toStdString();
     }
+    if (parser.isSet(QStringLiteral("fallback-runner"))) {
+        result.process.fallback_runner = parser.value(QStringLiteral("fallback-runner")).toStdString();
+    }
     if (parser.isSet(QStringLiteral("opener"))) {
         result.process.opener = parser.value(QStringLiteral("opener")).toStdString();
     }
@@ -106,8 +113,8 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
                                    dialog->grab());
             }
             const bool written = screen.copy(0, 0, 640, 480).save(file, "PNG");
-            // A picture is all that was asked for: leave without closing the dialog, so that nothing is chosen,
-            // stored or played on the way out.
+            // A picture is all that was asked for: leave without closing the dialog, so that nothing is
+            // chosen, stored or played on the way out.
             std::fflush(nullptr);
             std::_Exit(written ? 0 : 1);
         },
@@ -171,6 +178,11 @@ int main(int argc, char* argv[]) {
     });
     tavox::AlsaSoundOutput sound;
     tavox::ScreenMessageBoxes messages(nullptr);
+    launcher.SetNoEngineHook([&](std::string_view command_line, const tavox::LaunchError& error) {
+        const std::string text = tavox::NoEngineMessage(command_line, error);
+        messages.Show(tavox::MessageKind::Error, QStringLiteral("TAVOX CD"),
+                      QString::fromStdString(tavox::ToUtf8(text, machine.Drives().NameCodePage())));
+    });
     tavox::TForm1 form({machine, launcher, sound, messages}, options.startup);
     if (!form.FormCreate()) {
         return 1;

@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <cstdio>
 #include <thread>
 
 namespace tavox {
@@ -100,21 +101,42 @@ Launcher::Start Launcher::StartCommand(std::string_view command_line,
         return Start::Failed;
     }
     if (IsExplorer(word.program)) {
-        return OpenDocument(machine_, config_, ExplorerTarget(word.arguments)) ? Start::Opened
-                                                                               : Start::Failed;
+        if (OpenDocument(machine_, config_, ExplorerTarget(word.arguments))) {
+            return Start::Opened;
+        }
+        ReportFailure(command_line, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0});
+        return Start::Failed;
     }
     const std::string dir = working_dir    ? std::string(*working_dir)
                             : command_dir_ ? command_dir_(command_line)
                                            : std::string();
-    const auto plan = PlanLaunch(machine_, config_, command_line, dir);
-    if (!plan) {
+    const PlannedLaunch planned = PlanLaunch(machine_, config_, command_line, dir);
+    if (!planned.plan) {
+        ReportFailure(command_line, planned.error);
         return Start::Failed;
     }
-    child = Spawn(*plan, config_.use_pidfd);
-    if (through_runner != nullptr) {
-        *through_runner = plan->through_runner;
+    Spawned spawned = Spawn(*planned.plan, config_.use_pidfd);
+    if (!spawned.child) {
+        ReportFailure(command_line,
+                      {LaunchFailure::SystemError, ProgramKind::Unknown, {}, spawned.error_number});
+        return Start::Failed;
     }
-    return child ? Start::Started : Start::Failed;
+    child = std::move(spawned.child);
+    if (through_runner != nullptr) {
+        *through_runner = planned.plan->through_runner;
+    }
+    return Start::Started;
+}
+
+void Launcher::ReportFailure(std::string_view command_line, const LaunchError& error) {
+    std::fputs(
+        ("tavox95: cannot start " + std::string(command_line) + ": " + DescribeLaunchError(error) + "\n")
+            .c_str(),
+        stderr);
+    if (error.failure == LaunchFailure::NoEngine && no_engine_hook_ &&
+        engines_reported_missing_.insert(error.missing).second) {
+        no_engine_hook_(command_line, error);
+    }
 }
 
 bool Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
@@ -143,7 +165,7 @@ bool Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
 // detection would not see what an installer registered.
 void Launcher::WaitForWineServer() {
     const auto plan = PlanServerWait(machine_, config_);
-    std::optional<ChildProcess> server = plan ? Spawn(*plan, config_.use_pidfd) : std::nullopt;
+    std::optional<ChildProcess> server = plan ? Spawn(*plan, config_.use_pidfd).child : std::nullopt;
     if (server && !WaitWhileProcessingEvents(*server, config_.server_wait)) {
         server->Kill();
     }
@@ -195,8 +217,18 @@ bool Launcher::NormalExecIn(std::string_view command_line, std::string_view work
     return StartCommand(command_line, working_dir, child) != Start::Failed;
 }
 
-void Launcher::ShellExec(std::string_view document, int /*show_mode*/) {
-    OpenDocument(machine_, config_, document);
+bool Launcher::ShellExec(std::string_view document, int /*show_mode*/) {
+    if (OpenDocument(machine_, config_, document)) {
+        return true;
+    }
+    ReportFailure(document, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0});
+    return false;
+}
+
+std::string NoEngineMessage(std::string_view command_line, const LaunchError& error) {
+    return std::string(SplitProgramWord(command_line).program) + " is " +
+           std::string(DescribeProgramKind(error.kind)) +
+           ", which cannot be started on this computer.\n\nInstall " + error.missing + ", and try again.";
 }
 
 void Launcher::PumpMessages() {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -22,23 +23,29 @@ public:
     // Told true when a wait begins and false when it ended, so that the window can show the hourglass.
     using WaitHook = std::function<void(bool waiting)>;
 
+    // Told when no engine here can start a program: its Windows command line and why. Told once per missing
+    // engine and run, so that a reader is not asked to install the same package again and again.
+    using NoEngineHook = std::function<void(std::string_view command_line, const LaunchError& error)>;
+
     Launcher(const Machine& machine, ProcessConfig config, CommandDirFunction command_dir);
 
     void SetWaitHook(WaitHook hook) { wait_hook_ = std::move(hook); }
+    void SetNoEngineHook(NoEngineHook hook) { no_engine_hook_ = std::move(hook); }
 
     // Starts the command and returns after it ended, whatever its exit code, processing events meanwhile
     // without keeping a core busy. After a Windows program it also waits (bounded) for the Wine server to
     // write the registry files, so that what the program registered can be read at once. A request to quit
     // the menu during the wait (QCoreApplication::quit or exit, a Quit event) is held back until the program
     // ended and takes effect once the wait returns. False at once when the command is empty or cannot be
-    // started.
+    // started; why is written to standard error with the command line.
     bool WaitExec(std::string_view command_line, int show_mode);
     // Starts the command and returns; true when it started. The program may outlive the menu.
     bool NormalExec(std::string_view command_line, int show_mode);
     // The same in a given working directory (a Windows path) instead of the command's own.
     bool NormalExecIn(std::string_view command_line, std::string_view working_dir, int show_mode);
     // Opens a document (a Windows path) with the host's opener, as ShellExecute would open it.
-    void ShellExec(std::string_view document, int show_mode);
+    // False, and why on standard error, when the opener could not be started.
+    bool ShellExec(std::string_view document, int show_mode);
     // Lets pending events be processed.
     void PumpMessages();
 
@@ -46,6 +53,7 @@ private:
     enum class Start { Failed, Opened, Started };
     Start StartCommand(std::string_view command_line, std::optional<std::string_view> working_dir,
                        std::optional<ChildProcess>& child, bool* through_runner = nullptr);
+    void ReportFailure(std::string_view command_line, const LaunchError& error);
     // False when the time limit, if any, ran out before the child ended.
     bool WaitWhileProcessingEvents(ChildProcess& child,
                                    std::optional<std::chrono::milliseconds> limit = std::nullopt);
@@ -55,6 +63,12 @@ private:
     ProcessConfig config_;
     CommandDirFunction command_dir_;
     WaitHook wait_hook_;
+    NoEngineHook no_engine_hook_;
+    std::set<std::string> engines_reported_missing_;
 };
+
+// What the reader is told when no engine here can start a program: which program, what it is, and what to
+// install.
+std::string NoEngineMessage(std::string_view command_line, const LaunchError& error);
 
 } // namespace tavox

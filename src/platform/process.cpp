@@ -2,6 +2,8 @@
 
 #include "platform/code_page.h"
 #include "platform/command_line.h"
+#include "platform/dosbox_config.h"
+#include "platform/engines.h"
 #include "platform/machine.h"
 
 #include <fcntl.h>
@@ -13,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <fstream>
 #include <system_error>
 #include <thread>
 
@@ -26,74 +29,21 @@ namespace {
 
 constexpr std::string_view kFallbackRunner = "/usr/lib/wine/wine64";
 constexpr std::string_view kDefaultOpener = "xdg-open";
-constexpr std::string_view kElfMagic = "\x7F"
-                                       "ELF";
-
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) {
-        return false;
-    }
-    const std::string_view tail = text.substr(text.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        if (UpperAscii(tail[i]) != UpperAscii(suffix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool IsExecutableFile(const fs::path& path) {
-    std::error_code ec;
-    return fs::is_regular_file(path, ec) && ::access(path.c_str(), X_OK) == 0;
-}
-
-std::optional<fs::path> FindOnPath(std::string_view name) {
-    const char* path_variable = std::getenv("PATH");
-    if (path_variable == nullptr) {
-        return std::nullopt;
-    }
-    std::string_view rest(path_variable);
-    while (true) {
-        const std::size_t colon = rest.find(':');
-        const std::string_view dir = rest.substr(0, colon);
-        if (!dir.empty()) {
-            fs::path candidate = fs::path(dir) / name;
-            if (IsExecutableFile(candidate)) {
-                return candidate;
-            }
-        }
-        if (colon == std::string_view::npos) {
-            return std::nullopt;
-        }
-        rest.remove_prefix(colon + 1);
-    }
-}
-
-std::string ReadFirstBytes(const fs::path& path, std::size_t count) {
-    std::string bytes(count, '\0');
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {};
-    }
-    std::size_t got = 0;
-    while (got < count) {
-        const ssize_t n = ::read(fd, bytes.data() + got, count - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    return bytes;
-}
+// DOSBox reads its configuration from a file, which lives as long as DOSBox: the shell in front of it writes
+// the file, waits for DOSBox and removes the file, so that nothing stays behind whether or not the menu
+// waits, and a start that fails leaves no file. The system's tools are found whatever PATH the menu has.
+constexpr std::string_view kDosboxWrapper =
+    R"(PATH=${PATH:+$PATH:}/usr/bin:/bin
+conf=$(mktemp "${TMPDIR:-/tmp}/tavox95-dosbox.XXXXXX") || exit 127
+printf '%s' "$1" > "$conf" && "$2" -conf "$conf"
+status=$?
+rm -f -- "$conf"
+exit $status)";
+constexpr std::string_view kWine32Missing = "32-bit Wine, package wine32";
+constexpr std::string_view kWineMissing = "Wine, package wine";
+constexpr std::string_view kDosboxMissing = "DOSBox, package dosbox";
+// A .PIF that names another .PIF is not followed further.
+constexpr int kMaxPifDepth = 1;
 
 int DecodeWaitStatus(int status) {
     if (WIFEXITED(status)) {
@@ -164,24 +114,6 @@ std::vector<char*> PointersTo(std::vector<std::string>& strings) {
 
 } // namespace
 
-ProgramKind ClassifyProgram(std::string_view first_bytes, bool executable, std::string_view file_name) {
-    if (first_bytes.substr(0, 4) == kElfMagic) {
-        return ProgramKind::Host;
-    }
-    if (first_bytes.substr(0, 2) == "#!" && executable) {
-        return ProgramKind::Host;
-    }
-    if (first_bytes.substr(0, 2) == "MZ") {
-        return ProgramKind::Windows;
-    }
-    for (const std::string_view extension : {".BAT", ".PIF", ".COM"}) {
-        if (EndsWithIgnoringCase(file_name, extension)) {
-            return ProgramKind::Windows;
-        }
-    }
-    return ProgramKind::Unknown;
-}
-
 std::vector<std::string> RunnerCommand(const ProcessConfig& config) {
     if (config.runner) {
         return SplitHostCommand(*config.runner);
@@ -195,8 +127,143 @@ std::vector<std::string> RunnerCommand(const ProcessConfig& config) {
     return {};
 }
 
-std::optional<LaunchPlan> PlanLaunch(const Machine& machine, const ProcessConfig& config,
-                                     std::string_view command_line, std::string_view working_dir) {
+std::string_view DescribeProgramKind(ProgramKind kind) {
+    switch (kind) {
+    case ProgramKind::Host:
+        return "a program of this system";
+    case ProgramKind::Dos:
+        return "a DOS program";
+    case ProgramKind::Batch:
+        return "a DOS batch file";
+    case ProgramKind::Pif:
+        return "a DOS program information file";
+    case ProgramKind::Windows16:
+        return "a 16-bit Windows program";
+    case ProgramKind::Windows32:
+        return "a 32-bit Windows program";
+    case ProgramKind::Windows64:
+        return "a 64-bit Windows program";
+    case ProgramKind::Unknown:
+        break;
+    }
+    return "not a program";
+}
+
+std::string DescribeLaunchError(const LaunchError& error) {
+    switch (error.failure) {
+    case LaunchFailure::NoSuchProgram:
+        return "no such program";
+    case LaunchFailure::NotRunnable:
+        return "not runnable (" + std::string(DescribeProgramKind(error.kind)) + ")";
+    case LaunchFailure::NoEngine:
+        return "no engine for this kind of program (" + std::string(DescribeProgramKind(error.kind)) +
+               "; missing: " + error.missing + ")";
+    case LaunchFailure::SystemError:
+        return std::generic_category().message(error.error_number) + " (errno " +
+               std::to_string(error.error_number) + ")";
+    }
+    return {};
+}
+
+namespace {
+
+PlannedLaunch Failed(LaunchFailure failure, ProgramKind kind = ProgramKind::Unknown,
+                     std::string_view missing = {}) {
+    return {std::nullopt, {failure, kind, std::string(missing), 0}};
+}
+
+// The engine's command words for a kind of program, or what is missing for it. Host programs need none.
+struct EngineChoice {
+    std::vector<std::string> command;
+    bool dosbox = false;
+    std::string_view missing;
+};
+
+// A file that starts as a DOS or Windows program does, whatever the rest: the runner given decides what it
+// is, as the sample CD's stand-ins need.
+bool StartsLikeMz(const fs::path& program) {
+    char magic[2] = {};
+    std::ifstream file(program, std::ios::binary);
+    file.read(magic, 2);
+    return file.gcount() == 2 && magic[0] == 'M' && magic[1] == 'Z';
+}
+
+EngineChoice ChooseEngine(const ProcessConfig& config, ProgramKind kind, const fs::path& program) {
+    if (config.runner) {
+        if (kind == ProgramKind::Unknown && !StartsLikeMz(program)) {
+            return {};
+        }
+        // An empty runner says that nothing is to run them: there is nothing to install.
+        return {RunnerCommand(config), false, {}};
+    }
+    switch (kind) {
+    case ProgramKind::Dos:
+    case ProgramKind::Batch:
+    case ProgramKind::Pif:
+        if (const auto dosbox = FindDosbox()) {
+            return {{dosbox->string()}, true, {}};
+        }
+        return {{}, false, kDosboxMissing};
+    case ProgramKind::Windows16:
+    case ProgramKind::Windows32: {
+        std::vector<std::string> wine = RunnerCommand(config);
+        if (wine.empty()) {
+            return {{}, false, kWineMissing};
+        }
+        if (!WineRuns32Bit(wine.front().find('/') == std::string::npos
+                               ? FindOnPath(wine.front()).value_or(fs::path())
+                               : fs::path(wine.front()))) {
+            return {{}, false, kWine32Missing};
+        }
+        return {std::move(wine), false, {}};
+    }
+    case ProgramKind::Windows64:
+        return {RunnerCommand(config), false, kWineMissing};
+    case ProgramKind::Host:
+    case ProgramKind::Unknown:
+        break;
+    }
+    return {};
+}
+
+std::string DirectoryPart(std::string_view windows_path) {
+    const std::size_t cut = windows_path.find_last_of('\\');
+    return std::string(windows_path.substr(0, cut == std::string_view::npos ? 0 : cut));
+}
+
+PlannedLaunch PlanLaunchAt(const Machine& machine, const ProcessConfig& config, std::string_view command_line,
+                           std::string_view working_dir, int pif_depth);
+
+// A .PIF starts its program with its arguments in its directory; names without a drive are taken from the
+// directory of the .PIF.
+PlannedLaunch PlanPif(const Machine& machine, const ProcessConfig& config, const fs::path& host_pif,
+                      std::string_view windows_pif, std::string_view arguments, int pif_depth) {
+    std::string bytes(1024, '\0');
+    {
+        std::ifstream file(host_pif, std::ios::binary);
+        file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<std::size_t>(file.gcount()));
+    }
+    const std::optional<PifTarget> target = ReadPif(bytes);
+    if (!target || pif_depth >= kMaxPifDepth) {
+        return Failed(LaunchFailure::NotRunnable, ProgramKind::Pif);
+    }
+    const std::string pif_dir = DirectoryPart(windows_pif);
+    const auto absolute = [&](const std::string& path) {
+        return path.size() >= 2 && path[1] == ':' ? path : pif_dir + "\\" + path;
+    };
+    std::string command = "\"" + absolute(target->program) + "\"";
+    for (const std::string_view more : {std::string_view(target->arguments), arguments}) {
+        if (!more.empty()) {
+            command += " " + std::string(more);
+        }
+    }
+    return PlanLaunchAt(machine, config, command,
+                        target->working_dir.empty() ? pif_dir : absolute(target->working_dir), pif_depth + 1);
+}
+
+PlannedLaunch PlanLaunchAt(const Machine& machine, const ProcessConfig& config, std::string_view command_line,
+                           std::string_view working_dir, int pif_depth) {
     const FileSystem& files = machine.Files();
     std::vector<std::string> search_dirs;
     if (!working_dir.empty()) {
@@ -206,44 +273,72 @@ std::optional<LaunchPlan> PlanLaunch(const Machine& machine, const ProcessConfig
     search_dirs.push_back(machine.WindowsDir());
     const auto command = ResolveCommand(files, command_line, search_dirs);
     if (!command) {
-        return std::nullopt;
+        return Failed(LaunchFailure::NoSuchProgram);
     }
     const auto host_program = files.HostPath(command->program);
     if (!host_program) {
-        return std::nullopt;
+        return Failed(LaunchFailure::NoSuchProgram);
     }
     std::error_code ec;
     // Absolute, because the child changes its directory before the program is looked up.
     const fs::path program = fs::absolute(*host_program, ec);
     const CodePage code_page = machine.Drives().NameCodePage();
+    const bool dir_exists = !working_dir.empty() && files.DirectoryExists(working_dir);
+    const auto host_dir = dir_exists ? files.HostPath(working_dir) : std::nullopt;
 
+    const ProgramKind kind = ClassifyProgramFile(program, command->program);
+    if (kind == ProgramKind::Pif && !config.runner) {
+        return PlanPif(machine, config, program, command->program, command->arguments, pif_depth);
+    }
     LaunchPlan plan;
-    switch (
-        ClassifyProgram(ReadFirstBytes(program, 4), ::access(program.c_str(), X_OK) == 0, command->program)) {
-    case ProgramKind::Host:
+    if (kind == ProgramKind::Host) {
         plan.argv.push_back(program.string());
-        break;
-    case ProgramKind::Windows:
-        plan.argv = RunnerCommand(config);
-        if (plan.argv.empty()) {
-            return std::nullopt;
+    } else {
+        EngineChoice engine = ChooseEngine(config, kind, program);
+        if (engine.command.empty() && config.fallback_runner) {
+            engine = {SplitHostCommand(*config.fallback_runner), false, {}};
         }
+        if (engine.command.empty()) {
+            return kind == ProgramKind::Unknown ? Failed(LaunchFailure::NotRunnable, kind)
+                                                : Failed(LaunchFailure::NoEngine, kind, engine.missing);
+        }
+        if (engine.dosbox) {
+            DosboxStart start;
+            start.mounts = DosboxMounts(machine.Drives());
+            start.directory = dir_exists ? std::string(working_dir) : DirectoryPart(command->program);
+            while (start.directory.size() > 3 && start.directory.back() == '\\') {
+                start.directory.pop_back();
+            }
+            start.program = command->program;
+            start.arguments = command->arguments;
+            start.batch = kind == ProgramKind::Batch;
+            plan.argv = {"/bin/sh",
+                         "-c",
+                         std::string(kDosboxWrapper),
+                         "sh",
+                         DosboxConfiguration(start),
+                         engine.command.front()};
+            plan.working_dir = program.parent_path();
+            plan.environment.push_back(PrefixVariable(machine));
+            return {std::move(plan), {}};
+        }
+        plan.argv = std::move(engine.command);
         plan.argv.push_back(ToUtf8(command->program, code_page));
         plan.through_runner = true;
-        break;
-    case ProgramKind::Unknown:
-        return std::nullopt;
     }
     for (const std::string& argument : SplitArguments(command->arguments)) {
         plan.argv.push_back(ToUtf8(argument, code_page));
     }
-
-    const auto host_dir = working_dir.empty() || !files.DirectoryExists(working_dir)
-                              ? std::nullopt
-                              : files.HostPath(working_dir);
     plan.working_dir = host_dir ? fs::absolute(*host_dir, ec) : program.parent_path();
     plan.environment.push_back(PrefixVariable(machine));
-    return plan;
+    return {std::move(plan), {}};
+}
+
+} // namespace
+
+PlannedLaunch PlanLaunch(const Machine& machine, const ProcessConfig& config, std::string_view command_line,
+                         std::string_view working_dir) {
+    return PlanLaunchAt(machine, config, command_line, working_dir, 0);
 }
 
 std::optional<LaunchPlan> PlanServerWait(const Machine& machine, const ProcessConfig& config) {
@@ -343,9 +438,9 @@ void ChildProcess::Kill() {
     }
 }
 
-std::optional<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd) {
+Spawned Spawn(const LaunchPlan& plan, bool use_pidfd) {
     if (plan.argv.empty() || plan.argv.front().empty()) {
-        return std::nullopt;
+        return {std::nullopt, ENOENT};
     }
     std::vector<std::string> arguments = plan.argv;
     std::vector<std::string> environment = ChildEnvironment(plan.environment);
@@ -378,9 +473,9 @@ std::optional<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd) {
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
-        return std::nullopt;
+        return {std::nullopt, error};
     }
-    return ChildProcess(pid, use_pidfd ? OpenPidfd(pid) : -1);
+    return {ChildProcess(pid, use_pidfd ? OpenPidfd(pid) : -1), 0};
 }
 
 bool OpenDocument(const ProcessConfig& config, const fs::path& host_path) {
@@ -392,7 +487,7 @@ bool OpenDocument(const ProcessConfig& config, const fs::path& host_path) {
     std::error_code ec;
     plan.argv.push_back(fs::absolute(host_path, ec).string());
     // Not waited for: dropping the handle leaves the opener to finish on its own.
-    return Spawn(plan, false).has_value();
+    return Spawn(plan, false).child.has_value();
 }
 
 bool OpenDocument(const Machine& machine, const ProcessConfig& config, std::string_view windows_path) {

@@ -2,6 +2,8 @@
 
 #include <sys/types.h>
 
+#include "platform/program_kind.h"
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -18,6 +20,9 @@ struct ProcessConfig {
     // The Windows runner as a host command with optional arguments, quoted as a shell would ("--runner");
     // when not given: wine on PATH, else /usr/lib/wine/wine64. Given but empty means there is none.
     std::optional<std::string> runner;
+    // The runner for what no engine here can start ("--fallback-runner"): programs of unknown content and
+    // programs whose engine is missing. The sample CD's stand-in programs need it.
+    std::optional<std::string> fallback_runner;
     // The command that opens documents and folders ("--opener"); xdg-open when not given.
     std::optional<std::string> opener;
     // Children are watched through a pidfd where the kernel has them (5.3 and later); false watches by
@@ -28,13 +33,6 @@ struct ProcessConfig {
     std::chrono::milliseconds server_wait{35000};
 };
 
-enum class ProgramKind { Host, Windows, Unknown };
-
-// How a program file is run, from its first bytes: ELF, or "#!" with the execute bit, runs on the host; an MZ
-// header, or the extension .BAT, .PIF or .COM (which have no header), runs through the Windows runner;
-// anything else cannot be run.
-ProgramKind ClassifyProgram(std::string_view first_bytes, bool executable, std::string_view file_name);
-
 // The runner's command words from the configuration; empty when there is no runner.
 std::vector<std::string> RunnerCommand(const ProcessConfig& config);
 
@@ -43,17 +41,47 @@ struct LaunchPlan {
     std::vector<std::string> argv;     // argv[0] is the file to run, looked for on PATH when it has no '/'
     std::filesystem::path working_dir; // empty: the menu's own
     std::vector<std::pair<std::string, std::string>> environment; // set over the host's environment
-    bool through_runner = false;                                  // a Windows program, run by the runner
+    bool through_runner = false; // run by Wine or the runner given, whose server writes the registry late
+};
+
+// Why a program was not started.
+enum class LaunchFailure {
+    NoSuchProgram, // the command names no existing file
+    NotRunnable,   // its content is nothing that any engine runs
+    NoEngine,      // the engine for its kind is not installed here
+    SystemError,   // the host refused to start it: see the errno
+};
+
+struct LaunchError {
+    LaunchFailure failure = LaunchFailure::NoSuchProgram;
+    ProgramKind kind = ProgramKind::Unknown;
+    std::string missing;  // for NoEngine: what to install ("32-bit Wine, package wine32"); empty when
+                          // the runner given is empty
+    int error_number = 0; // for SystemError
+};
+
+// The reason in a few words, for the log: "no engine for this kind of program (DOSBox, package dosbox)".
+std::string DescribeLaunchError(const LaunchError& error);
+// What a kind of program is, for people: "a 32-bit Windows program".
+std::string_view DescribeProgramKind(ProgramKind kind);
+
+struct PlannedLaunch {
+    std::optional<LaunchPlan> plan;
+    LaunchError error; // why there is no plan
 };
 
 // How a Windows command line runs here: the program is found as Windows finds it (see ResolveCommand) with
-// `working_dir` (a Windows path) searched first; a host program gets its host path as argv[0], a Windows one
-// goes to the runner with its Windows path. Arguments are split as the C runtime splits them and converted
-// from the machine's code page to UTF-8. Every child gets WINEPREFIX set to the machine, so that host
-// stand-ins and scripts that call Wine themselves work on the same machine. The working directory falls back
-// to the program's directory when it does not exist. Nothing when the program is missing or cannot be run.
-std::optional<LaunchPlan> PlanLaunch(const Machine& machine, const ProcessConfig& config,
-                                     std::string_view command_line, std::string_view working_dir);
+// `working_dir` (a Windows path) searched first, and goes by its content (ClassifyProgram) to its engine:
+// a host program runs directly with its host path as argv[0]; a DOS program or batch file runs in DOSBox
+// (DosboxConfiguration) started from the working directory, a .PIF starts the program it names; a Windows
+// program goes to Wine with its Windows path, a 16- or 32-bit one only where Wine has its 32-bit half.
+// The runner given overrides every engine; the fallback runner takes what no engine here can start.
+// Arguments are split as the C runtime splits them and converted from the machine's code page to UTF-8
+// (DOSBox gets them as they are). Every child gets WINEPREFIX set to the machine, so that host stand-ins and
+// scripts that call Wine themselves work on the same machine. The working directory falls back to the
+// program's directory when it does not exist.
+PlannedLaunch PlanLaunch(const Machine& machine, const ProcessConfig& config, std::string_view command_line,
+                         std::string_view working_dir);
 
 // "wineserver -w" for the machine: ends when the machine's Wine server has ended, which writes the registry
 // files. The server is the one beside the runner's program (as Wine installs them); nothing when there is no
@@ -93,9 +121,15 @@ private:
     std::optional<int> exit_code_;
 };
 
+struct Spawned {
+    std::optional<ChildProcess> child;
+    int error_number = 0; // why there is no child
+};
+
 // Starts a plan with posix_spawn (never fork: the menu is a threaded Qt program). The child gets default
-// signal handling, an empty signal mask and no descriptors beyond 0-2. Nothing when it could not be started.
-std::optional<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd = true);
+// signal handling, an empty signal mask and no descriptors beyond 0-2. No child, and the errno, when it could
+// not be started.
+Spawned Spawn(const LaunchPlan& plan, bool use_pidfd = true);
 
 // Hands a host file or directory to the opener without waiting for it; its result is not examined. False when
 // the opener could not be started.

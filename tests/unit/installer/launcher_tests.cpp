@@ -1,7 +1,10 @@
 #include "installer/launcher.h"
 
+#include "platform/engines.h"
 #include "platform/machine.h"
 #include "support/poll.h"
+#include "support/program_images.h"
+#include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
 #include <signal.h>
@@ -23,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::PollUntil;
 using test::ReadFile;
+using test::ScopedEnvironmentVariable;
 using test::TempDir;
 using test::WriteFile;
 using test::WriteScript;
@@ -223,6 +227,72 @@ TEST_F(LauncherTest, ExplorerCommandsOpenTheFolderWithTheOpener) {
     }
     EXPECT_TRUE(launcher.WaitExec("explorer D:\\DEMOS\\X", 1));
     EXPECT_EQ(Opened(), x);
+}
+
+TEST_F(LauncherTest, WithoutItsEngineAProgramStartsNothingAndTheReaderIsToldOnce) {
+    ASSERT_TRUE(StartApplication());
+    const fs::path bin = dir_ / "usr" / "local" / "bin"; // a 64-bit Wine only, no DOSBox
+    WriteScript(bin / "wine", "#!/bin/sh\necho ran > " + Quoted(marker_) + "\n");
+    const ScopedEnvironmentVariable path("PATH", bin.string());
+    WriteFile(games_ / "DOS.EXE", test::DosImage());
+    WriteFile(games_ / "PE32.EXE", test::WindowsImage(test::kPeSignature));
+    WriteFile(games_ / "NE.EXE", test::WindowsImage("NE"));
+    Launcher launcher = MakeLauncher();
+    Log told;
+    launcher.SetNoEngineHook([&](std::string_view command, const LaunchError& error) {
+        told.push_back(std::string(command) + " | " + error.missing);
+    });
+    bool waited = false;
+    launcher.SetWaitHook([&](bool) { waited = true; });
+
+    for (int twice = 0; twice < 2; ++twice) {
+        EXPECT_FALSE(launcher.WaitExec("C:\\GAMES\\DOS.EXE", 1));
+        EXPECT_FALSE(launcher.NormalExec("C:\\GAMES\\DOS.EXE", 1));
+        EXPECT_FALSE(launcher.WaitExec("C:\\GAMES\\PE32.EXE /S", 1));
+        EXPECT_FALSE(launcher.WaitExec("C:\\GAMES\\NE.EXE", 1));
+        // Not a missing engine: nothing to tell the reader.
+        EXPECT_FALSE(launcher.WaitExec("C:\\GAMES\\MISSING.EXE", 1));
+    }
+    EXPECT_EQ(told, (Log{"C:\\GAMES\\DOS.EXE | DOSBox, package dosbox",
+                         "C:\\GAMES\\PE32.EXE /S | 32-bit Wine, package wine32"}));
+    EXPECT_FALSE(waited);
+    EXPECT_FALSE(fs::exists(marker_));
+}
+
+TEST(NoEngineMessage, NamesTheProgramWhatItIsAndWhatToInstall) {
+    const LaunchError error{LaunchFailure::NoEngine, ProgramKind::Windows32, "32-bit Wine, package wine32",
+                            0};
+    EXPECT_EQ(NoEngineMessage("\"C:\\My Games\\SETUP.EXE\" /S", error),
+              "C:\\My Games\\SETUP.EXE is a 32-bit Windows program, which cannot be started on this computer."
+              "\n\nInstall 32-bit Wine, package wine32, and try again.");
+}
+
+// DOSBox itself, without a display: a batch file of the CD runs from its own directory with every drive
+// mounted, and the wait ends when the batch has ended.
+TEST_F(LauncherTest, DosProgramsRunInDosboxWhichEndsWithThem) {
+    if (!FindDosbox()) {
+        GTEST_SKIP() << "DOSBox is not installed";
+    }
+    ASSERT_TRUE(StartApplication());
+    fs::create_directories(dir_ / "tmp");
+    fs::create_directories(dir_ / "home");
+    const ScopedEnvironmentVariable video("SDL_VIDEODRIVER", "dummy");
+    const ScopedEnvironmentVariable audio("SDL_AUDIODRIVER", "dummy");
+    const ScopedEnvironmentVariable tmp("TMPDIR", (dir_ / "tmp").string());
+    const ScopedEnvironmentVariable home("HOME", (dir_ / "home").string());
+    WriteFile(dir_ / "cd" / "DEMOS" / "X" / "INSTALL.BAT",
+              "@ECHO OFF\r\nECHO ran> C:\\OUT.TXT\r\nCD >> C:\\OUT.TXT\r\nDIR D:\\ >> C:\\OUT.TXT\r\n");
+    Launcher launcher = MakeLauncher({}, "D:\\DEMOS\\X\\");
+    bool waited = false;
+    launcher.SetWaitHook([&](bool waiting) { waited = waited || waiting; });
+
+    EXPECT_TRUE(launcher.WaitExec("D:\\DEMOS\\X\\INSTALL.BAT", 1));
+    EXPECT_TRUE(waited);
+    const std::string out = ReadFile(root_ / "drive_c" / "OUT.TXT");
+    EXPECT_TRUE(out.starts_with("ran\r\nD:\\DEMOS\\X\r\n")) << out;
+    EXPECT_NE(out.find("DEMOS          <DIR>"), std::string::npos) << "the CD is drive D:\n" << out;
+    EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << "DOSBox's configuration is removed";
+    EXPECT_TRUE(fs::is_empty(dir_ / "home")) << "the user's DOSBox settings are not touched";
 }
 
 // A Wine of the test's own: the runner and, beside it, the server, as Wine installs them.

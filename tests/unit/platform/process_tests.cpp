@@ -1,7 +1,9 @@
 #include "platform/process.h"
 
+#include "platform/engines.h"
 #include "platform/machine.h"
 #include "support/poll.h"
+#include "support/program_images.h"
 #include "support/scoped_environment.h"
 #include "support/temp_dir.h"
 
@@ -65,35 +67,6 @@ bool IsReaped(int pidfd) {
            errno == ECHILD;
 }
 
-TEST(ClassifyProgram, ChoosesTheRunnerByContent) {
-    const std::string elf("\x7F"
-                          "ELF\x02\x01",
-                          6);
-    const struct {
-        std::string_view first_bytes;
-        bool executable;
-        std::string_view name;
-        ProgramKind expected;
-    } cases[] = {
-        {elf, true, "D:\\LINUX\\GAME", ProgramKind::Host},
-        {"#!/bin/sh", true, "D:\\SETUP.EXE", ProgramKind::Host},
-        {"#!/bin/sh", false, "D:\\SETUP.EXE", ProgramKind::Unknown},
-        {"#!/bin/sh", false, "D:\\INSTALL.BAT", ProgramKind::Windows},
-        {"MZ\x90", false, "D:\\SETUP.EXE", ProgramKind::Windows},
-        {"MZ\x90", true, "D:\\SETUP", ProgramKind::Windows},
-        {"@echo off", false, "D:\\install.bat", ProgramKind::Windows},
-        {"", false, "D:\\GAME.COM", ProgramKind::Windows},
-        {"\x01\x02", false, "D:\\GAME.Pif", ProgramKind::Windows},
-        {"Hello", true, "D:\\README.TXT", ProgramKind::Unknown},
-        {"", false, "D:\\SETUP.EXE", ProgramKind::Unknown},
-        {"ZM", false, "D:\\SETUP.EXE", ProgramKind::Unknown},
-        {"text", false, "D:\\GAME.COMMAND", ProgramKind::Unknown},
-    };
-    for (const auto& [first_bytes, executable, name, expected] : cases) {
-        EXPECT_EQ(ClassifyProgram(first_bytes, executable, name), expected) << name << " " << first_bytes;
-    }
-}
-
 TEST(RunnerCommand, IsTheGivenCommandSplitIntoWords) {
     EXPECT_EQ(RunnerCommand(WithRunner("'/opt/my wine/wine' --x")), (Words{"/opt/my wine/wine", "--x"}));
     EXPECT_EQ(RunnerCommand(WithRunner("  ")), Words{});
@@ -124,7 +97,8 @@ protected:
 };
 
 TEST_F(PlanLaunchTest, RunsAHostProgramDirectlyWithItsArguments) {
-    const auto plan = PlanLaunch(*machine_, {}, "D:\\demos\\run.exe /x \"a b\" D:\\D\xC9MOS", "C:\\WINDOWS");
+    const auto plan =
+        PlanLaunch(*machine_, {}, "D:\\demos\\run.exe /x \"a b\" D:\\D\xC9MOS", "C:\\WINDOWS").plan;
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->argv,
               (Words{(dir_ / "cd" / "DEMOS" / "RUN.EXE").string(), "/x", "a b", "D:\\D\u00C9MOS"}));
@@ -176,6 +150,192 @@ TEST_F(PlanLaunchTest, WaitsForTheWineServerBesideTheRunner) {
     }
 }
 
+// A machine with programs of every kind in C:\GAMES and the engines of the test's own on PATH: DOSBox, and a
+// Wine with or without its 32-bit half.
+class EngineRoutingTest : public PlanLaunchTest {
+protected:
+    EngineRoutingTest() {
+        WriteFile(games_ / "DOS.EXE", test::DosImage());
+        WriteFile(games_ / "PE32.EXE", test::WindowsImage(test::kPeSignature));
+        WriteFile(games_ / "PE64.EXE", test::WindowsImage(test::kPeSignature, 0x8664, 0x20B));
+        WriteFile(games_ / "NE.EXE", test::WindowsImage("NE"));
+        WriteFile(games_ / "INSTALL.BAT", "@ECHO OFF\r\n");
+        WriteFile(games_ / "GAME.COM", "\xB4\x4C\xCD\x21");
+        WriteFile(games_ / "TEXT.EXE", "Just text.\r\n");
+        WriteFile(games_ / "STUB.EXE", "MZ\x90");
+        WriteFile(dir_ / "cd" / ".windows-label", "Tavox 12/98\n");
+        WriteScript(engines_ / "dosbox", "#!/bin/sh\n");
+        WriteScript(engines_ / "wine", "#!/bin/sh\n");
+    }
+
+    void AddWine32() { WriteFile(engines_.parent_path() / "lib" / "wine" / "i386-unix" / "ntdll.so", ""); }
+
+    PlannedLaunch Plan(std::string_view command, const ProcessConfig& config = {}) {
+        return PlanLaunch(*machine_, config, command, "");
+    }
+
+    // The DOSBox configuration of a plan that starts DOSBox; empty when it does not.
+    std::string DosboxConfig(const PlannedLaunch& planned) {
+        if (!planned.plan || planned.plan->argv.size() != 6 || planned.plan->argv[5] != Dosbox()) {
+            return {};
+        }
+        return planned.plan->argv[4];
+    }
+
+    std::string Dosbox() const { return (engines_ / "dosbox").string(); }
+    std::string Wine() const { return (engines_ / "wine").string(); }
+
+    const fs::path games_ = root_ / "drive_c" / "GAMES";
+    // Deep enough that no prefix above it is a real Wine's.
+    const fs::path engines_ = dir_ / "opt" / "engines" / "bin";
+    const ScopedEnvironmentVariable path_{"PATH", engines_.string()};
+};
+
+TEST_F(EngineRoutingTest, EachKindGoesToItsEngine) {
+    AddWine32();
+    const std::string mounts = "mount C \"" + fs::canonical(root_ / "drive_c").string() + "\"\nmount D \"" +
+                               fs::canonical(dir_ / "cd").string() + "\" -t cdrom -label TAVOX_1298\n";
+    const struct {
+        std::string_view command;
+        std::string start; // the end of DOSBox's configuration
+    } dos[] = {
+        {"C:\\GAMES\\DOS.EXE /X \"a b\"", "C:\ncd \\GAMES\nC:\\GAMES\\DOS.EXE /X \"a b\"\nexit\n"},
+        {"c:\\games\\install.bat", "c:\ncd \\games\ncall c:\\games\\install.bat\nexit\n"},
+        {"C:\\GAMES\\GAME.COM", "C:\ncd \\GAMES\nC:\\GAMES\\GAME.COM\nexit\n"},
+    };
+    for (const auto& [command, start] : dos) {
+        const PlannedLaunch planned = Plan(command);
+        const std::string config = DosboxConfig(planned);
+        EXPECT_NE(config.find("[autoexec]\n@echo off\n" + mounts + start), std::string::npos)
+            << command << config;
+        EXPECT_FALSE(planned.plan && planned.plan->through_runner) << command;
+    }
+    for (const std::string_view program : {"PE32.EXE", "PE64.EXE", "NE.EXE"}) {
+        const std::string windows_path = "C:\\GAMES\\" + std::string(program);
+        const PlannedLaunch planned = Plan(windows_path + " /S");
+        ASSERT_TRUE(planned.plan) << program << " " << DescribeLaunchError(planned.error);
+        EXPECT_EQ(planned.plan->argv, (Words{Wine(), windows_path, "/S"})) << program;
+        EXPECT_TRUE(planned.plan->through_runner) << program;
+    }
+}
+
+TEST_F(EngineRoutingTest, WhatNoEngineHereRunsIsNotStartedAndSaysWhatIsMissing) {
+    fs::remove(engines_ / "dosbox");
+    const struct {
+        std::string_view command;
+        LaunchFailure failure;
+        ProgramKind kind;
+        std::string_view missing;
+    } cases[] = {
+        {"C:\\GAMES\\PE32.EXE", LaunchFailure::NoEngine, ProgramKind::Windows32,
+         "32-bit Wine, package wine32"},
+        {"C:\\GAMES\\NE.EXE", LaunchFailure::NoEngine, ProgramKind::Windows16, "32-bit Wine, package wine32"},
+        {"C:\\GAMES\\DOS.EXE", LaunchFailure::NoEngine, ProgramKind::Dos, "DOSBox, package dosbox"},
+        {"C:\\GAMES\\INSTALL.BAT", LaunchFailure::NoEngine, ProgramKind::Batch, "DOSBox, package dosbox"},
+        {"C:\\GAMES\\TEXT.EXE", LaunchFailure::NotRunnable, ProgramKind::Unknown, ""},
+        {"C:\\GAMES\\STUB.EXE", LaunchFailure::NotRunnable, ProgramKind::Unknown, ""},
+        {"C:\\GAMES\\MISSING.EXE", LaunchFailure::NoSuchProgram, ProgramKind::Unknown, ""},
+    };
+    for (const auto& [command, failure, kind, missing] : cases) {
+        const PlannedLaunch planned = Plan(command);
+        EXPECT_FALSE(planned.plan) << command;
+        EXPECT_EQ(planned.error.failure, failure) << command;
+        EXPECT_EQ(planned.error.kind, kind) << command;
+        EXPECT_EQ(planned.error.missing, missing) << command;
+    }
+    EXPECT_TRUE(Plan("C:\\GAMES\\PE64.EXE").plan);
+
+    // The fallback runner takes all of these but the missing one, and leaves the rest to the engines.
+    ProcessConfig fallback;
+    fallback.fallback_runner = "stand-in --x";
+    for (const std::string_view program :
+         {"PE32.EXE", "NE.EXE", "DOS.EXE", "INSTALL.BAT", "TEXT.EXE", "STUB.EXE"}) {
+        const std::string windows_path = "C:\\GAMES\\" + std::string(program);
+        const PlannedLaunch planned = Plan(windows_path, fallback);
+        ASSERT_TRUE(planned.plan) << program;
+        EXPECT_EQ(planned.plan->argv, (Words{"stand-in", "--x", windows_path})) << program;
+    }
+    EXPECT_EQ(Plan("C:\\GAMES\\PE64.EXE", fallback).plan->argv, (Words{Wine(), "C:\\GAMES\\PE64.EXE"}));
+    EXPECT_FALSE(Plan("C:\\GAMES\\MISSING.EXE", fallback).plan);
+}
+
+TEST_F(EngineRoutingTest, TheRunnerGivenOverridesEveryEngine) {
+    const ProcessConfig runner = WithRunner("my-runner --flag");
+    for (const std::string_view program :
+         {"DOS.EXE", "INSTALL.BAT", "GAME.COM", "PE32.EXE", "NE.EXE", "PE64.EXE", "STUB.EXE"}) {
+        const std::string windows_path = "C:\\GAMES\\" + std::string(program);
+        const PlannedLaunch planned = Plan(windows_path, runner);
+        ASSERT_TRUE(planned.plan) << program;
+        EXPECT_EQ(planned.plan->argv, (Words{"my-runner", "--flag", windows_path})) << program;
+    }
+    EXPECT_EQ(Plan("C:\\GAMES\\TEXT.EXE", runner).error.failure, LaunchFailure::NotRunnable);
+    const PlannedLaunch none = Plan("C:\\GAMES\\DOS.EXE", WithRunner(""));
+    EXPECT_EQ(none.error.failure, LaunchFailure::NoEngine);
+}
+
+TEST_F(EngineRoutingTest, APifStartsTheProgramItNamesInItsDirectory) {
+    std::string pif(0x171, '\0');
+    pif.replace(0x24, 7, "DOS.EXE");
+    pif.replace(0xA5, 2, "/Y");
+    WriteFile(games_ / "START.PIF", pif);
+    EXPECT_NE(DosboxConfig(Plan("C:\\GAMES\\START.PIF /Z"))
+                  .find("C:\ncd \\GAMES\nC:\\GAMES\\DOS.EXE /Y /Z\nexit\n"),
+              std::string::npos);
+    // One that names another .PIF, or nothing, starts nothing.
+    pif.replace(0x24, 9, "START.PIF");
+    WriteFile(games_ / "LOOP.PIF", pif);
+    WriteFile(games_ / "EMPTY.PIF", std::string(0x171, '\0'));
+    for (const std::string_view command : {"C:\\GAMES\\LOOP.PIF", "C:\\GAMES\\EMPTY.PIF"}) {
+        const PlannedLaunch planned = Plan(command);
+        EXPECT_FALSE(planned.plan) << command;
+        EXPECT_EQ(planned.error.failure, LaunchFailure::NotRunnable) << command;
+    }
+}
+
+TEST_F(EngineRoutingTest, DosboxGetsItsConfigurationInAFileThatLivesAsLongAsDosbox) {
+    const fs::path temp = dir_ / "tmp";
+    fs::create_directories(temp);
+    const ScopedEnvironmentVariable tmpdir("TMPDIR", temp.string());
+    const fs::path copy = dir_ / "config-seen";
+    WriteScript(engines_ / "dosbox", "#!/bin/sh\n[ \"$1\" = -conf ] && cp \"$2\" '" + copy.string() +
+                                         "' && ls '" + temp.string() + "' > '" + copy.string() +
+                                         ".list'\nexit 7\n");
+    const PlannedLaunch planned = Plan("C:\\GAMES\\DOS.EXE");
+    ASSERT_TRUE(planned.plan);
+    auto child = Spawn(*planned.plan).child;
+    ASSERT_TRUE(child);
+    EXPECT_EQ(child->Wait(), 7);
+    EXPECT_EQ(ReadFile(copy), DosboxConfig(planned));
+    EXPECT_TRUE(ReadFile(copy.string() + ".list").starts_with("tavox95-dosbox.")) << "made in TMPDIR";
+    EXPECT_TRUE(fs::is_empty(temp)) << "removed when DOSBox ended";
+}
+
+TEST(WineRuns32Bit, FindsThe32BitHalfWhereWineInstallationsPutIt) {
+    TempDir dir;
+    const fs::path base = dir / "a" / "b";
+    const auto wine_at = [&](const std::string& prefix, const std::string& program,
+                             const std::string& libraries) {
+        const fs::path root = base / prefix;
+        WriteScript(root / program, "#!/bin/sh\n");
+        if (!libraries.empty()) {
+            WriteFile(root / libraries / "ntdll.so", "");
+        }
+        return root / program;
+    };
+    EXPECT_TRUE(WineRuns32Bit(wine_at("own", "bin/wine", "lib/wine/i386-unix")));
+    EXPECT_TRUE(WineRuns32Bit(wine_at("debian/usr", "bin/wine", "lib/i386-linux-gnu/wine/i386-unix")));
+    EXPECT_TRUE(
+        WineRuns32Bit(wine_at("debian-loader/usr", "lib/wine/wine64", "lib/i386-linux-gnu/wine/i386-unix")));
+    EXPECT_TRUE(WineRuns32Bit(wine_at("lib32", "bin/wine", "lib32/wine/i386-unix")));
+    EXPECT_FALSE(
+        WineRuns32Bit(wine_at("wine64-only/usr", "bin/wine", "lib/x86_64-linux-gnu/wine/x86_64-unix")));
+    // A link to a Wine elsewhere counts for the Wine it leads to.
+    fs::create_directories(base / "links");
+    fs::create_symlink(base / "own" / "bin" / "wine", base / "links" / "wine");
+    EXPECT_TRUE(WineRuns32Bit(base / "links" / "wine"));
+    EXPECT_FALSE(WineRuns32Bit(base / "nowhere" / "wine"));
+}
+
 TEST(ChildProcess, ReportsTheExitStatusOrTheSignal) {
     const struct {
         std::string script;
@@ -187,7 +347,7 @@ TEST(ChildProcess, ReportsTheExitStatusOrTheSignal) {
         {"kill -KILL $$", 128 + SIGKILL},
     };
     for (const auto& [script, expected] : cases) {
-        auto child = Spawn(Shell(script));
+        auto child = Spawn(Shell(script)).child;
         ASSERT_TRUE(child) << script;
         EXPECT_EQ(child->Wait(), expected) << script;
         EXPECT_EQ(child->ExitCode(), expected) << script;
@@ -196,7 +356,7 @@ TEST(ChildProcess, ReportsTheExitStatusOrTheSignal) {
 
 TEST(ChildProcess, IsWatchedWithoutBlockingUntilItEnds) {
     TempDir dir;
-    auto child = Spawn(Shell(WaitForFile(dir / "go") + "; exit 3"));
+    auto child = Spawn(Shell(WaitForFile(dir / "go") + "; exit 3")).child;
     ASSERT_TRUE(child);
     EXPECT_EQ(child->ExitCode(), std::nullopt);
     ASSERT_GE(child->ReadinessFd(), 0);
@@ -208,7 +368,7 @@ TEST(ChildProcess, IsWatchedWithoutBlockingUntilItEnds) {
 }
 
 TEST(ChildProcess, DroppingAnEndedChildLeavesNoZombie) {
-    auto child = Spawn(Shell("exit 0"));
+    auto child = Spawn(Shell("exit 0")).child;
     ASSERT_TRUE(child);
     const int watch = ::dup(child->ReadinessFd());
     ASSERT_GE(watch, 0);
@@ -220,7 +380,8 @@ TEST(ChildProcess, DroppingAnEndedChildLeavesNoZombie) {
 
 TEST(ChildProcess, DroppingARunningChildLeavesItRunningAndReapsItLater) {
     TempDir dir;
-    auto child = Spawn(Shell(WaitForFile(dir / "go") + "; echo done > '" + (dir / "done").string() + "'"));
+    auto child =
+        Spawn(Shell(WaitForFile(dir / "go") + "; echo done > '" + (dir / "done").string() + "'")).child;
     ASSERT_TRUE(child);
     const int watch = ::dup(child->ReadinessFd());
     ASSERT_GE(watch, 0);
@@ -240,7 +401,9 @@ TEST(Spawn, FailsForAProgramThatCannotBeExecuted) {
              "/nonexistent/program", "tavox-no-such-command", (dir / "not-executable").string()}) {
         LaunchPlan plan;
         plan.argv = {program};
-        EXPECT_FALSE(Spawn(plan)) << program;
+        const Spawned spawned = Spawn(plan);
+        EXPECT_FALSE(spawned.child) << program;
+        EXPECT_NE(spawned.error_number, 0) << program;
     }
 }
 
@@ -254,7 +417,7 @@ TEST(Spawn, GivesTheChildItsDirectoryAndEnvironmentButNoOtherDescriptors) {
               std::to_string(pipe_ends[1]) + " ] && echo leaked; } > '" + (dir / "out").string() + "'");
     plan.working_dir = dir / "work";
     plan.environment = {{"WINEPREFIX", "/the/machine"}, {"HOME", "/elsewhere"}};
-    auto child = Spawn(plan);
+    auto child = Spawn(plan).child;
     ::close(pipe_ends[0]);
     ::close(pipe_ends[1]);
     ASSERT_TRUE(child);
