@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installing by keyboard in the real program, with the sample runner standing in for Wine: a DOS batch
-# install, an archive unpacked into the suggested directory, an archive forced into its own directory,
+# Installing by keyboard in the real program, with the sample runner standing in for Wine: an archive
+# unpacked into the suggested directory, an archive forced into its own directory,
 # setups the menu waits for and one it does not wait for. After each, the menu detects the item as installed
 # and has recorded it.
 # Usage: install_test.sh TAVOX95 SAMPLE_CD BUILD_DIR
@@ -8,16 +8,6 @@ source "$(dirname "$(realpath "$0")")/lib.sh"
 
 e2e_runner=$(realpath "$e2e_dir/../../tools/sample-runner/sample-runner")
 c=$work/machine/drive_c
-settings=$c/WINDOWS/tavox.ini
-
-recorded() { # list name: its directory in the settings file, empty while there is none
-    { grep -ai "^$1=" "$settings" 2>/dev/null || true; } | head -n 1 | cut -d= -f2- | tr -d '\r'
-}
-state() { # path: "present" or "gone"
-    [ -e "$1" ] && echo present || echo gone
-}
-list_border() { probe 20 72; }
-run_offered() { has_light 256 265 41 13; }
 
 # The keyboard goes to the window the menu opened: a bare X server gives it to nobody.
 focus_window() { # width height
@@ -70,13 +60,7 @@ choose_language 1
 start_menu
 await "the demos page is ready" "srgb(192,192,192)" list_border
 
-# Zubr: INSTALL.BAT calls the DOS installer, then WRITEINI.EXE records where it went.
-press_install 2
-await "the batch install is recorded" 'C:\ZUBR' recorded ZUBR
-await "the batch files are gone" gone state "$c/WINDOWS/TEMP/INSTALL.BAT"
-await "Run is offered for Zubr" yes run_offered
-expect "the game is on drive C:" "$(state "$c/ZUBR")" present
-key Left
+# Zubr, the DOS batch install, runs in DOSBox: dos_engine_test.sh.
 
 # Mlok & Spol.: the chooser suggests C:\MLOK; OK, Yes, the archive unpacks and its setup runs.
 press_install 3

@@ -128,17 +128,34 @@ choose_language() { # 0 English, 1 Czech
     printf '[Main]\r\nLanguage2=%s\r\n' "$1" >"$work/machine/drive_c/WINDOWS/tavox.ini"
 }
 
+# What the install checks read: an item's directory in the settings file (empty while there is none), whether
+# a host path exists ("present" or "gone"), the list's border (grey once a page is ready) and whether the
+# detail panel offers Run.
+recorded() { # list name
+    { grep -ai "^$1=" "$work/machine/drive_c/WINDOWS/tavox.ini" 2>/dev/null || true; } | head -n 1 |
+        cut -d= -f2- | tr -d '\r'
+}
+state() { # path
+    [ -e "$1" ] && echo present || echo gone
+}
+list_border() { probe 20 72; }
+run_offered() { has_light 256 265 41 13; }
+
 settings_value() { # key: its line in [Main] of the settings file, without the CR
     grep -a "^$1=" "$work/machine/drive_c/WINDOWS/tavox.ini" | tr -d '\r'
 }
 
 # The Windows runner the menu is given: none, so that nothing of the CD is run, unless a script sets one.
 e2e_runner=""
+# "real": no runner at all, so that the menu starts DOS programs in DOSBox and Windows programs under Wine.
+e2e_engines=""
 
 # Starts the menu on the sample CD and waits for its 640x480 window.
 # shellcheck disable=SC2120 # the options are optional
 start_menu() { # extra options...
-    QT_QPA_PLATFORM=xcb "$e2e_program" A --machine "$work/machine" --cd "$e2e_cd" --runner "$e2e_runner" \
+    local runner=(--runner "$e2e_runner")
+    [ "$e2e_engines" != real ] || runner=()
+    QT_QPA_PLATFORM=xcb "$e2e_program" A --machine "$work/machine" --cd "$e2e_cd" "${runner[@]}" \
         --opener true "$@" 2>>"$work/menu.log" &
     menu_pid=$!
     local deadline=$((SECONDS + e2e_timeout_s)) window geometry

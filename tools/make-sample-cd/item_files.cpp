@@ -3,6 +3,8 @@
 #include "rar-writer/rar_writer.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace sample_cd {
 
@@ -150,7 +152,21 @@ std::optional<std::string> CheckItem(const ItemView& item) {
     return std::nullopt;
 }
 
-void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& files) {
+std::optional<DosPrograms> ReadDosPrograms(const std::filesystem::path& dir) {
+    DosPrograms programs;
+    for (const auto& [name, bytes] :
+         {std::pair{"INSTALL.EXE", &programs.installer}, std::pair{"ZUBR.EXE", &programs.game},
+          std::pair{"WRITEINI.EXE", &programs.write_ini}}) {
+        std::ifstream file(dir / name, std::ios::binary);
+        *bytes = std::string(std::istreambuf_iterator<char>(file), {});
+        if (!file || bytes->size() < 2 || !bytes->starts_with("MZ")) {
+            return std::nullopt;
+        }
+    }
+    return programs;
+}
+
+void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPrograms& dos, CdFiles& files) {
     if (!item.readmename.empty()) {
         files.Text(ItemPath(item, item.readmename), Readme(item));
     }
@@ -176,11 +192,17 @@ void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& fi
     const auto script_item = [&](std::string_view file_name) {
         return ScriptItem{file_name, item.name, item.reg_uninstall, reg_tool};
     };
-    files.Program(ItemPath(item, recipe.installer),
-                  InstallerScript(recipe, payload, script_item(recipe.installer)));
+    if (recipe.dos) {
+        files.Bytes(ItemPath(item, recipe.installer), dos.installer);
+    } else {
+        files.Program(ItemPath(item, recipe.installer),
+                      InstallerScript(recipe, payload, script_item(recipe.installer)));
+    }
     const std::string data_dir = ItemPath(item, "DATA\\");
     for (const PayloadFile& file : payload) {
-        if (file.name == recipe.uninstaller) {
+        if (recipe.dos && file.program) {
+            files.Bytes(data_dir + file.name, dos.game);
+        } else if (file.name == recipe.uninstaller) {
             files.Program(data_dir + file.name, UninstallerScript(recipe, payload, script_item(file.name)));
         } else if (file.name == item.readmename) {
             files.Text(data_dir + file.name, Readme(item));

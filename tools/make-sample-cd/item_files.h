@@ -7,6 +7,7 @@
 #include "sample_tables.h"
 #include "stand_in_scripts.h"
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,7 +49,16 @@ std::vector<PayloadFile> PayloadOf(const ItemView& item);
 // target off drive C:) would make a CD on which the menu finds nothing; say what is wrong.
 std::optional<std::string> CheckItem(const ItemView& item);
 
-void WriteItemFiles(const ItemView& item, std::string_view reg_tool, CdFiles& files);
+// The real DOS programs of the CD, built with nasm.
+struct DosPrograms {
+    std::string installer; // INSTALL.EXE of the DOS game
+    std::string game;      // the DOS game itself
+    std::string write_ini; // WRITEINI.EXE
+};
+// Nothing when one of them cannot be read.
+std::optional<DosPrograms> ReadDosPrograms(const std::filesystem::path& dir);
+
+void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPrograms& dos, CdFiles& files);
 
 bool IsArchiveName(std::string_view name);
 

@@ -14,12 +14,13 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: make-sample-cd OUT [--reg-tool PATH]\n"
+    "Usage: make-sample-cd OUT --dos-programs DIR [--reg-tool PATH]\n"
     "\n"
     "Writes a sample TAVOX CD into the directory OUT, replacing what an earlier run\n"
     "wrote there. A directory that is not empty and was not written by this tool is\n"
     "left alone. The stand-in installers register their uninstallers with the\n"
-    "reg-like tool PATH (default: tavox-reg, looked up in PATH when they run).\n";
+    "reg-like tool PATH (default: tavox-reg, looked up in PATH when they run).\n"
+    "DIR holds the CD's DOS programs: INSTALL.EXE, ZUBR.EXE and WRITEINI.EXE.\n";
 
 void Print(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -35,6 +36,7 @@ int Fail(std::string_view message) {
 struct Options {
     std::filesystem::path out;
     std::string reg_tool = "tavox-reg";
+    std::filesystem::path dos_programs;
 };
 
 std::optional<Options> ParseOptions(const std::vector<std::string_view>& arguments) {
@@ -43,6 +45,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string_view>& argumen
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         if (arguments[i] == "--reg-tool" && i + 1 < arguments.size() && !arguments[i + 1].empty()) {
             options.reg_tool = arguments[++i];
+        } else if (arguments[i] == "--dos-programs" && i + 1 < arguments.size() &&
+                   !arguments[i + 1].empty()) {
+            options.dos_programs = arguments[++i];
         } else if (!have_out && !arguments[i].empty() && !arguments[i].starts_with("-")) {
             options.out = arguments[i];
             have_out = true;
@@ -50,7 +55,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string_view>& argumen
             return std::nullopt;
         }
     }
-    if (!have_out) {
+    if (!have_out || options.dos_programs.empty()) {
         return std::nullopt;
     }
     // The scripts run with the machine's directories as their working directory, so a relative path to the
@@ -78,7 +83,7 @@ int main(int argc, char** argv) {
     if (const auto error = sample_cd::PrepareOutputDir(options->out)) {
         return Fail(*error);
     }
-    if (const auto error = sample_cd::WriteSampleCd(options->out, options->reg_tool)) {
+    if (const auto error = sample_cd::WriteSampleCd(options->out, options->reg_tool, options->dos_programs)) {
         return Fail(*error);
     }
     return 0;

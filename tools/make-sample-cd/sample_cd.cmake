@@ -3,11 +3,35 @@
 
 set(TAVOX_SAMPLE_CD_DIR ${CMAKE_BINARY_DIR}/sample-cd)
 
+# Its DOS programs are real ones, assembled with nasm. WRITEINI.EXE records into the issue's section, which
+# the sample's tables name.
+find_program(TAVOX_NASM nasm REQUIRED)
+set(TAVOX_DOS_PROGRAMS_DIR ${CMAKE_BINARY_DIR}/dos-programs)
+set(dos_sources ${PROJECT_SOURCE_DIR}/tools/dos-programs)
+file(STRINGS ${PROJECT_SOURCE_DIR}/tools/make-sample-cd/sample_tables.h section_line REGEX "kSettingsSection = ")
+string(REGEX REPLACE ".*kSettingsSection = \"([A-Z0-9]+)\".*" "\\1" settings_section "${section_line}")
+set(dos_programs)
+foreach(program IN ITEMS INSTALL:install ZUBR:game WRITEINI:writeini)
+    string(REPLACE ":" ";" parts ${program})
+    list(GET parts 0 name)
+    list(GET parts 1 source)
+    add_custom_command(
+        OUTPUT ${TAVOX_DOS_PROGRAMS_DIR}/${name}.EXE
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${TAVOX_DOS_PROGRAMS_DIR}
+        COMMAND ${TAVOX_NASM} -f bin -I ${dos_sources}/ -DSETTINGS_SECTION='${settings_section}'
+                -o ${TAVOX_DOS_PROGRAMS_DIR}/${name}.EXE ${dos_sources}/${source}.asm
+        DEPENDS ${dos_sources}/${source}.asm ${dos_sources}/dos_exe.inc
+        COMMENT "Assembling the sample CD's ${name}.EXE"
+        VERBATIM)
+    list(APPEND dos_programs ${TAVOX_DOS_PROGRAMS_DIR}/${name}.EXE)
+endforeach()
+
 # The catalogue stands for the whole CD: the tool rewrites everything at once, and a deleted CD is written anew.
 add_custom_command(
     OUTPUT ${TAVOX_SAMPLE_CD_DIR}/TAVOX/TAVOX95.INI
     COMMAND make-sample-cd ${TAVOX_SAMPLE_CD_DIR} --reg-tool $<TARGET_FILE:tavox-reg>
-    DEPENDS make-sample-cd tavox-reg
+            --dos-programs ${TAVOX_DOS_PROGRAMS_DIR}
+    DEPENDS make-sample-cd tavox-reg ${dos_programs}
     COMMENT "Writing the sample CD into ${TAVOX_SAMPLE_CD_DIR}"
     VERBATIM)
 add_custom_target(sample_cd ALL DEPENDS ${TAVOX_SAMPLE_CD_DIR}/TAVOX/TAVOX95.INI)
@@ -18,5 +42,6 @@ if(TARGET unit_catalogue)
     target_link_libraries(unit_catalogue PRIVATE tavox_installer)
     target_compile_definitions(unit_catalogue PRIVATE
         TAVOX_SAMPLE_CD="${TAVOX_SAMPLE_CD_DIR}"
-        TAVOX_MAKE_SAMPLE_CD="$<TARGET_FILE:make-sample-cd>")
+        TAVOX_MAKE_SAMPLE_CD="$<TARGET_FILE:make-sample-cd>"
+        TAVOX_DOS_PROGRAMS="${TAVOX_DOS_PROGRAMS_DIR}")
 endif()

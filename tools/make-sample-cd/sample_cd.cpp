@@ -56,13 +56,13 @@ void WriteUpdates(CdFiles& files) {
 }
 
 // The helpers of the CD that the menu starts but that belong to no item.
-void WriteCdHelpers(CdFiles& files) {
+void WriteCdHelpers(CdFiles& files, const DosPrograms& dos) {
     files.Bytes("TAVOX.EXE",
                 "MZ\r\nThe start program of the sample TAVOX CD; it stands in for the real one and "
                 "is never run.\r\n");
     files.Bytes("AUTORUN.INF", "[autorun]\r\nopen=TAVOX.EXE A\r\nicon=TAVOX.EXE\r\n");
     files.Text("TAVOX\\TAVOX95.INI", CatalogueText());
-    files.Program("TAVOX\\WRITEINI.EXE", WriteIniScript());
+    files.Bytes("TAVOX\\WRITEINI.EXE", dos.write_ini);
     files.Bytes("TAVOX\\INSTALL.PIF", "DOS window settings of the sample TAVOX CD.\r\n");
     files.Program("Movies\\UBIK\\ubik.exe", ProgramStandIn("ubik.exe", "the film player"));
     const std::string diskmag = "Vyrniste" + std::to_string(kDiskmagIssue);
@@ -78,7 +78,12 @@ void WriteCdHelpers(CdFiles& files) {
 
 } // namespace
 
-std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std::string_view reg_tool) {
+std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std::string_view reg_tool,
+                                         const std::filesystem::path& dos_programs) {
+    const std::optional<DosPrograms> dos = ReadDosPrograms(dos_programs);
+    if (!dos) {
+        return "the DOS programs are missing from " + dos_programs.string();
+    }
     std::vector<ItemView> items;
     for (const SampleDemo& demo : SampleDemos()) {
         items.push_back(ViewOf(demo));
@@ -92,9 +97,9 @@ std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std:
         }
     }
     CdFiles files(root);
-    WriteCdHelpers(files);
+    WriteCdHelpers(files, *dos);
     for (const ItemView& item : items) {
-        WriteItemFiles(item, reg_tool, files);
+        WriteItemFiles(item, reg_tool, *dos, files);
     }
     WriteShareware(files);
     WriteUpdates(files);

@@ -10,7 +10,9 @@
 namespace sample_cd {
 
 // Writes the CD below `root`, which must exist. `reg_tool` is what the stand-in installers call to register
-// their uninstallers: a path, or a name looked up in PATH. Returns an error text on failure.
-std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std::string_view reg_tool);
+// their uninstallers: a path, or a name looked up in PATH. `dos_programs` holds the DOS programs built for
+// the CD (INSTALL.EXE and ZUBR.EXE of its DOS game, WRITEINI.EXE). Returns an error text on failure.
+std::optional<std::string> WriteSampleCd(const std::filesystem::path& root, std::string_view reg_tool,
+                                         const std::filesystem::path& dos_programs);
 
 } // namespace sample_cd

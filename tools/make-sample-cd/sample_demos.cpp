@@ -45,10 +45,8 @@ const std::vector<SampleDemo>& SampleDemos() {
             .uninstall = "D?:\\ZUBRSAVE",
             .install_type = 1,
             .flags = 3,
-            .stand_in = {.installer = "INSTALL.EXE",
-                         .target = "C:\\ZUBR",
-                         .saves_dir = "C:\\ZUBRSAVE",
-                         .hands_off_to_writeini = true},
+            .stand_in =
+                {.installer = "INSTALL.EXE", .target = "C:\\ZUBR", .saves_dir = "C:\\ZUBRSAVE", .dos = true},
         },
         {
             // An archive unpacked into a directory the reader chooses, then its setup runs.

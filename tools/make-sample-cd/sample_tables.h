@@ -61,7 +61,8 @@ struct StandIn {
     ProfileEntry profile{};               // the game's own profile file, removed with the game
     bool sierra_ini = false;              // records the directory in sierra.ini, as that maker's games did
     std::string_view menu_record_key{};   // a setup made for the CD records the directory for the menu
-    bool hands_off_to_writeini = false;   // a DOS installer: WRITEINI.EXE records the directory afterwards
+    bool dos =
+        false; // the installer and the game are the real DOS programs; WRITEINI.EXE records the directory
     // What the game leaves behind on removal, for the catalogue's uninstall list to clean up:
     std::vector<std::string_view> loose_files{};  // further files, as Windows paths on drive C:
     std::vector<RegistryValue> registry_values{}; // values in keys of its own

@@ -317,12 +317,6 @@ std::string InstallerScript(const StandIn& recipe, std::span<const PayloadFile> 
                 "ini_set \"$(ci \"$WINDIR\" tavox.ini)\" " +
                 ShellQuote(kSettingsSection) + " " + ShellQuote(recipe.menu_record_key) + " " + target + "\n";
     }
-    if (recipe.hands_off_to_writeini) {
-        text += "\n# WRITEINI.EXE, which the menu's batch runs next, records this directory for the menu.\n"
-                "printf '%s\\r\\n' " +
-                target + " >\"$(ci \"$WINDIR\" " + std::string(kHandOffFile) +
-                ")\" || fail 'cannot write into the Windows directory'\n";
-    }
     if (!recipe.uninstall_command.empty()) {
         text += "\n\"$REG\" add " + UninstallKey(item) + " /v DisplayName /d " + ShellQuote(item.title) +
                 " /f >/dev/null &&\n"
@@ -386,29 +380,6 @@ std::string UninstallerScript(const StandIn& recipe, std::span<const PayloadFile
                 "    printf '%s: there was no uninstall entry to remove\\n' \"${0##*/}\" >&2\n";
     }
     text += "exit 0\n";
-    return text;
-}
-
-std::string WriteIniScript() {
-    std::string text =
-        "#!/bin/sh\n"
-        "# WRITEINI.EXE of the sample TAVOX CD: after a DOS installer, records the directory it\n"
-        "# used in the menu's settings file, under the item name given as arguments.\n"
-        "# It works on the machine in $WINEPREFIX and never writes outside it.\n";
-    text += kMachinePrelude;
-    text += kIniSet;
-    text += "\nNAME=$*\n"
-            "[ -n \"$NAME\" ] || fail 'usage: WRITEINI.EXE ITEM'\n"
-            "HANDOFF=$(ci \"$WINDIR\" " +
-            std::string(kHandOffFile) +
-            ")\n"
-            "# No hand-off: the installer was cancelled, and there is nothing to record.\n"
-            "[ -f \"$HANDOFF\" ] || exit 0\n"
-            "DIR=$(head -n 1 \"$HANDOFF\" | tr -d '\\r')\n"
-            "rm -f \"$HANDOFF\"\n"
-            "[ -n \"$DIR\" ] || exit 0\n"
-            "ini_set \"$(ci \"$WINDIR\" tavox.ini)\" " +
-            ShellQuote(kSettingsSection) + " \"$NAME\" \"$DIR\"\nexit 0\n";
     return text;
 }
 

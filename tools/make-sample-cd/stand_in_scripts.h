@@ -1,8 +1,9 @@
 #pragma once
 
-// Host shell scripts that stand in for the programs of the CD: installers, uninstallers, WRITEINI.EXE and the
-// games themselves. The menu starts a file that begins with "#!" and may be executed directly, whatever its
-// name, with WINEPREFIX set to the machine, so these do on the machine what the real programs did on Windows.
+// Host shell scripts that stand in for the programs of the CD: installers, uninstallers and the games
+// themselves (the DOS game and its installer are real DOS programs). The menu starts a file that begins with
+// "#!" and may be executed directly, whatever its name, with WINEPREFIX set to the machine, so these do on
+// the machine what the real programs did on Windows.
 
 #include "sample_tables.h"
 
@@ -44,15 +45,8 @@ std::string InstallerScript(const StandIn& recipe, std::span<const PayloadFile> 
 std::string UninstallerScript(const StandIn& recipe, std::span<const PayloadFile> payload,
                               const ScriptItem& item);
 
-// WRITEINI.EXE: records under the section of the menu's settings file the directory that a DOS
-// installer left in its hand-off file, keyed by the item name given as arguments.
-std::string WriteIniScript();
-
 // While a file of this name is in the Windows directory, every stand-in uninstaller ends at once and removes
 // nothing, as a real one does when the reader presses Cancel.
 inline constexpr std::string_view kCancelUninstallFile = "CANCELUN.FLG";
-
-// The hand-off file in the Windows directory through which a DOS installer tells WRITEINI.EXE its directory.
-inline constexpr std::string_view kHandOffFile = "TAVOXDIR.TMP";
 
 } // namespace sample_cd

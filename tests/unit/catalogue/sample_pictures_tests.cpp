@@ -261,7 +261,9 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
 int RunMakeSampleCd(const fs::path& out, const fs::path& err_file) {
     std::string program = TAVOX_MAKE_SAMPLE_CD;
     std::string argument = out.string();
-    std::vector<char*> argv = {program.data(), argument.data(), nullptr};
+    std::string option = "--dos-programs";
+    std::string dos_programs = TAVOX_DOS_PROGRAMS;
+    std::vector<char*> argv = {program.data(), argument.data(), option.data(), dos_programs.data(), nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
