@@ -93,59 +93,59 @@ private:
 Launcher::Launcher(const Machine& machine, ProcessConfig config, CommandDirFunction command_dir)
     : machine_(machine), config_(std::move(config)), command_dir_(std::move(command_dir)) {}
 
-Launcher::Start Launcher::StartCommand(std::string_view command_line,
-                                       std::optional<std::string_view> working_dir,
-                                       std::optional<ChildProcess>& child, bool* through_runner) {
+Launcher::Started Launcher::StartCommand(std::string_view command_line,
+                                         std::optional<std::string_view> working_dir,
+                                         std::optional<ChildProcess>& child, bool* through_runner) {
     const CommandParts word = SplitProgramWord(command_line);
     if (word.program.empty()) {
-        return Start::Failed;
+        return {};
     }
     if (IsExplorer(word.program)) {
         if (OpenDocument(machine_, config_, ExplorerTarget(word.arguments))) {
-            return Start::Opened;
+            return {Start::Opened, std::nullopt};
         }
-        ReportFailure(command_line, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0});
-        return Start::Failed;
+        return {Start::Failed,
+                ReportFailure(command_line, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0})};
     }
     const std::string dir = working_dir    ? std::string(*working_dir)
                             : command_dir_ ? command_dir_(command_line)
                                            : std::string();
     const PlannedLaunch planned = PlanLaunch(machine_, config_, command_line, dir);
     if (!planned.plan) {
-        ReportFailure(command_line, planned.error);
-        return Start::Failed;
+        return {Start::Failed, ReportFailure(command_line, planned.error)};
     }
     Spawned spawned = Spawn(*planned.plan, config_.use_pidfd);
     if (!spawned.child) {
-        ReportFailure(command_line,
-                      {LaunchFailure::SystemError, ProgramKind::Unknown, {}, spawned.error_number});
-        return Start::Failed;
+        return {Start::Failed,
+                ReportFailure(command_line,
+                              {LaunchFailure::SystemError, ProgramKind::Unknown, {}, spawned.error_number})};
     }
     child = std::move(spawned.child);
     if (through_runner != nullptr) {
         *through_runner = planned.plan->through_runner;
     }
-    return Start::Started;
+    return {Start::Started, std::nullopt};
 }
 
-void Launcher::ReportFailure(std::string_view command_line, const LaunchError& error) {
+LaunchError Launcher::ReportFailure(std::string_view command_line, LaunchError error) {
     std::fputs(
         ("tavox95: cannot start " + std::string(command_line) + ": " + DescribeLaunchError(error) + "\n")
             .c_str(),
         stderr);
-    if (error.failure == LaunchFailure::NoEngine && no_engine_hook_ &&
+    if (error.failure == LaunchFailure::NoEngine && !error.missing.empty() && no_engine_hook_ &&
         engines_reported_missing_.insert(error.missing).second) {
         no_engine_hook_(command_line, error);
     }
+    return error;
 }
 
-bool Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
+LaunchResult Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
     std::optional<ChildProcess> child;
     bool through_runner = false;
-    const Start start = StartCommand(command_line, std::nullopt, child, &through_runner);
-    if (start != Start::Started) {
+    const Started started = StartCommand(command_line, std::nullopt, child, &through_runner);
+    if (started.start != Start::Started) {
         // The opener hands the folder to a program of the desktop and ends; nothing to wait for.
-        return start == Start::Opened;
+        return {started.start == Start::Opened, started.error};
     }
     if (wait_hook_) {
         wait_hook_(true);
@@ -157,7 +157,7 @@ bool Launcher::WaitExec(std::string_view command_line, int /*show_mode*/) {
     if (wait_hook_) {
         wait_hook_(false);
     }
-    return true;
+    return {true, std::nullopt};
 }
 
 // The Wine server keeps the registry in memory and writes the files when it ends (a few seconds after its
@@ -207,22 +207,24 @@ bool Launcher::WaitWhileProcessingEvents(ChildProcess& child,
     return child.ExitCode().has_value();
 }
 
-bool Launcher::NormalExec(std::string_view command_line, int /*show_mode*/) {
+LaunchResult Launcher::NormalExec(std::string_view command_line, int /*show_mode*/) {
     std::optional<ChildProcess> child;
-    return StartCommand(command_line, std::nullopt, child) != Start::Failed;
+    const Started started = StartCommand(command_line, std::nullopt, child);
+    return {started.start != Start::Failed, started.error};
 }
 
-bool Launcher::NormalExecIn(std::string_view command_line, std::string_view working_dir, int /*show_mode*/) {
+LaunchResult Launcher::NormalExecIn(std::string_view command_line, std::string_view working_dir,
+                                    int /*show_mode*/) {
     std::optional<ChildProcess> child;
-    return StartCommand(command_line, working_dir, child) != Start::Failed;
+    const Started started = StartCommand(command_line, working_dir, child);
+    return {started.start != Start::Failed, started.error};
 }
 
-bool Launcher::ShellExec(std::string_view document, int /*show_mode*/) {
+LaunchResult Launcher::ShellExec(std::string_view document, int /*show_mode*/) {
     if (OpenDocument(machine_, config_, document)) {
-        return true;
+        return {true, std::nullopt};
     }
-    ReportFailure(document, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0});
-    return false;
+    return {false, ReportFailure(document, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0})};
 }
 
 std::string NoEngineMessage(std::string_view command_line, const LaunchError& error) {

@@ -13,6 +13,14 @@ namespace tavox {
 
 class Machine;
 
+// What a launch operation answers: whether it did what it was asked, as a truth value, and why not.
+struct LaunchResult {
+    bool done = false;
+    std::optional<LaunchError> error; // nothing for an empty command, which is no failure to report
+
+    explicit operator bool() const { return done; }
+};
+
 // The menu's ways of starting things: wait for a program, start one and go on, open a document. Commands are
 // Windows command lines; show_mode (SW_SHOW...) is accepted and not used, since the host's window manager
 // places the windows of the programs started.
@@ -23,8 +31,9 @@ public:
     // Told true when a wait begins and false when it ended, so that the window can show the hourglass.
     using WaitHook = std::function<void(bool waiting)>;
 
-    // Told when no engine here can start a program: its Windows command line and why. Told once per missing
-    // engine and run, so that a reader is not asked to install the same package again and again.
+    // Told when no engine here can start a program and installing one would help: its Windows command line
+    // and why. Told once per missing engine and run, so that a reader is not asked to install the same
+    // package again and again.
     using NoEngineHook = std::function<void(std::string_view command_line, const LaunchError& error)>;
 
     Launcher(const Machine& machine, ProcessConfig config, CommandDirFunction command_dir);
@@ -37,23 +46,29 @@ public:
     // write the registry files, so that what the program registered can be read at once. A request to quit
     // the menu during the wait (QCoreApplication::quit or exit, a Quit event) is held back until the program
     // ended and takes effect once the wait returns. False at once when the command is empty or cannot be
-    // started; why is written to standard error with the command line.
-    bool WaitExec(std::string_view command_line, int show_mode);
+    // started. Every failure but an empty command carries its reason, which is also written to standard
+    // error with the command line.
+    LaunchResult WaitExec(std::string_view command_line, int show_mode);
     // Starts the command and returns; true when it started. The program may outlive the menu.
-    bool NormalExec(std::string_view command_line, int show_mode);
+    LaunchResult NormalExec(std::string_view command_line, int show_mode);
     // The same in a given working directory (a Windows path) instead of the command's own.
-    bool NormalExecIn(std::string_view command_line, std::string_view working_dir, int show_mode);
-    // Opens a document (a Windows path) with the host's opener, as ShellExecute would open it.
-    // False, and why on standard error, when the opener could not be started.
-    bool ShellExec(std::string_view document, int show_mode);
+    LaunchResult NormalExecIn(std::string_view command_line, std::string_view working_dir, int show_mode);
+    // Opens a document (a Windows path) with the host's opener, as ShellExecute would open it; false when
+    // the document is missing or the opener could not be started.
+    LaunchResult ShellExec(std::string_view document, int show_mode);
     // Lets pending events be processed.
     void PumpMessages();
 
 private:
     enum class Start { Failed, Opened, Started };
-    Start StartCommand(std::string_view command_line, std::optional<std::string_view> working_dir,
-                       std::optional<ChildProcess>& child, bool* through_runner = nullptr);
-    void ReportFailure(std::string_view command_line, const LaunchError& error);
+    struct Started {
+        Start start = Start::Failed;
+        std::optional<LaunchError> error;
+    };
+    Started StartCommand(std::string_view command_line, std::optional<std::string_view> working_dir,
+                         std::optional<ChildProcess>& child, bool* through_runner = nullptr);
+    // Logs the failure, tells the reader of a missing engine, and returns it.
+    LaunchError ReportFailure(std::string_view command_line, LaunchError error);
     // False when the time limit, if any, ran out before the child ended.
     bool WaitWhileProcessingEvents(ChildProcess& child,
                                    std::optional<std::chrono::milliseconds> limit = std::nullopt);

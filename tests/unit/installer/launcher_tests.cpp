@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -170,11 +171,28 @@ TEST_F(LauncherTest, FailsAtOnceForWhatCannotBeStarted) {
     Launcher launcher = MakeLauncher(WithRunner("/nonexistent/wine"));
     bool waited = false;
     launcher.SetWaitHook([&](bool) { waited = true; });
-    for (const std::string_view command :
-         {"", "   ", "C:\\GAMES\\MISSING.EXE", "C:\\GAMES\\README.EXE", "C:\\GAMES\\NOEXEC.EXE",
-          "C:\\GAMES\\SETUP.EXE", "explorer D:\\NOWHERE"}) {
-        EXPECT_FALSE(launcher.WaitExec(command, 1)) << command;
-        EXPECT_FALSE(launcher.NormalExec(command, 1)) << command;
+    const struct {
+        std::string_view command;
+        std::optional<LaunchFailure> failure; // none for an empty command
+        int error_number;
+    } cases[] = {
+        {"", std::nullopt, 0},
+        {"   ", std::nullopt, 0},
+        {"C:\\GAMES\\MISSING.EXE", LaunchFailure::NoSuchProgram, 0},
+        {"C:\\GAMES\\README.EXE", LaunchFailure::NotRunnable, 0},
+        {"C:\\GAMES\\NOEXEC.EXE", LaunchFailure::NotRunnable, 0},
+        {"C:\\GAMES\\SETUP.EXE", LaunchFailure::SystemError, ENOENT},
+        {"explorer D:\\NOWHERE", LaunchFailure::NoSuchProgram, 0},
+    };
+    for (const auto& [command, failure, error_number] : cases) {
+        for (const LaunchResult& result : {launcher.WaitExec(command, 1), launcher.NormalExec(command, 1)}) {
+            EXPECT_FALSE(result) << command;
+            ASSERT_EQ(result.error.has_value(), failure.has_value()) << command;
+            if (failure) {
+                EXPECT_EQ(result.error->failure, *failure) << command;
+                EXPECT_EQ(result.error->error_number, error_number) << command;
+            }
+        }
     }
     EXPECT_FALSE(waited);
 }
@@ -246,7 +264,9 @@ TEST_F(LauncherTest, WithoutItsEngineAProgramStartsNothingAndTheReaderIsToldOnce
     launcher.SetWaitHook([&](bool) { waited = true; });
 
     for (int twice = 0; twice < 2; ++twice) {
-        EXPECT_FALSE(launcher.WaitExec("C:\\GAMES\\DOS.EXE", 1));
+        const LaunchResult result = launcher.WaitExec("C:\\GAMES\\DOS.EXE", 1);
+        EXPECT_FALSE(result);
+        EXPECT_EQ(result.error->failure, LaunchFailure::NoEngine);
         EXPECT_FALSE(launcher.NormalExec("C:\\GAMES\\DOS.EXE", 1));
         EXPECT_FALSE(launcher.WaitExec("C:\\GAMES\\PE32.EXE /S", 1));
         EXPECT_FALSE(launcher.WaitExec("C:\\GAMES\\NE.EXE", 1));
