@@ -25,7 +25,7 @@ start_menu
 await "the demos page is ready" "srgb(192,192,192)" list_border
 
 # Zubr, the second demo: Install.
-key Home Down Right Return
+press_install 2
 await "DOSBox opens for the installer" yes has_dosbox
 # The installer asks where to go; Enter takes the directory it offers.
 xdotool windowfocus --sync "$(dosbox_window)"

@@ -21,14 +21,6 @@ focus_window() { # width height
     done
 }
 
-# From the list: the demo in row n, then the first command (Install, while the item is not installed).
-press_install() { # row
-    key Home
-    for ((row = 2; row <= $1; row++)); do
-        key Down
-    done
-    key Right Return
-}
 # Answers the question box that is up with its default button, Yes.
 answer_yes() {
     await "a question is asked" yes has_question

@@ -141,6 +141,16 @@ state() { # path
 list_border() { probe 20 72; }
 run_offered() { has_light 256 265 41 13; }
 
+# From the list: the demo in row n, then the first command (Install, while the item is not installed).
+press_install() { # row
+    local row
+    key Home
+    for ((row = 2; row <= $1; row++)); do
+        key Down
+    done
+    key Right Return
+}
+
 settings_value() { # key: its line in [Main] of the settings file, without the CR
     grep -a "^$1=" "$work/machine/drive_c/WINDOWS/tavox.ini" | tr -d '\r'
 }

@@ -35,7 +35,7 @@ choose_language 1
 start_menu
 await "the demos page is ready" "srgb(192,192,192)" list_border
 
-key Home Down Down Down Down Down Right Return
+press_install 6
 await "a message is shown" yes message_up
 expect "the reason is logged with the command line" \
     "$(grep -c 'cannot start D:\\DEMOS\\VORTEX\\SETUP.EXE: no engine for this kind of program (a 32-bit Windows program; missing: 32-bit Wine, package wine32)' "$work/menu.log")" 1
