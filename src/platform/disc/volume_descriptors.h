@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace tavox {
+
+// What the volume descriptors of an ISO 9660 disc say about it.
+struct VolumeInfo {
+    std::string label;              // the primary descriptor's volume id, trailing blanks dropped
+    std::uint32_t serial = 0;       // as Windows reports it for the disc
+    std::uint64_t volume_bytes = 0; // the volume space size in bytes: no file on the disc can be larger
+    std::string identity;           // names the disc in the cache: the label made safe plus a digest
+};
+
+// Descriptors are read from sector 16 until the terminator, at most this many.
+constexpr std::size_t kMaxVolumeDescriptors = 32;
+
+// Reads the volume descriptors (the user data from sector 16 on, whole 2048-byte sectors). Nothing when
+// there is no primary descriptor before the terminator or the end of the data.
+std::optional<VolumeInfo> ParseVolumeDescriptors(std::span<const std::uint8_t> descriptors);
+
+// The serial number Windows gives a CD: the descriptor's bytes summed in four interleaved 8-bit lanes, the
+// lane of byte 0 being the most significant.
+std::uint32_t CdSerialNumber(std::span<const std::uint8_t> descriptor);
+
+} // namespace tavox
