@@ -1,11 +1,15 @@
 // tavox95: the TAVOX CD menu. The first argument keeps its meaning ("A": started by the CD's start program,
-// "T": show each installer command first); options follow it.
+// "T": show each installer command first); a disc may follow it or stand alone; options follow them.
+#include "app/disc_start.h"
 #include "app/form1.h"
 #include "catalogue/path_helpers.h"
 #include "installer/launcher.h"
 #include "platform/code_page.h"
+#include "platform/disc/disc_cache.h"
+#include "platform/disc/disc_search.h"
 #include "platform/machine.h"
 #include "platform/sound_output.h"
+#include "platform/start_form.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -23,7 +27,7 @@ using tavox::DriveType;
 struct Options {
     tavox::StartupOptions startup;
     std::filesystem::path machine_dir;
-    std::optional<std::filesystem::path> cd;
+    tavox::StartForm start;
     std::optional<char> cd_drive;
     tavox::ProcessConfig process;
     std::optional<QString> snapshot;
@@ -43,9 +47,14 @@ Options ParseOptions(const QApplication& app) {
     parser.setApplicationDescription(QStringLiteral("The TAVOX CD menu."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("mode"),
-                                 QStringLiteral("A: started from the CD; T: test mode"));
+                                 QStringLiteral("A: started from the CD; T: test mode"),
+                                 QStringLiteral("[A|T]"));
+    parser.addPositionalArgument(
+        QStringLiteral("disc"),
+        QStringLiteral("The CD: a disc's directory or an image (.iso, .bin, .cue, .img)."),
+        QStringLiteral("[DISC]"));
     const QList<QCommandLineOption> options = {
-        {QStringLiteral("cd"), QStringLiteral("Directory of the CD (a mounted or copied disc)."),
+        {QStringLiteral("cd"), QStringLiteral("The CD: a disc's directory or an image of the disc."),
          QStringLiteral("PATH")},
         {QStringLiteral("cd-drive"), QStringLiteral("Drive letter for the CD (default: first free from D)."),
          QStringLiteral("X")},
@@ -69,14 +78,21 @@ Options ParseOptions(const QApplication& app) {
     parser.process(app);
 
     Options result;
-    const QStringList positional = parser.positionalArguments();
-    result.startup.first_argument = positional.isEmpty() ? std::string() : positional.first().toStdString();
+    std::vector<std::string> positional;
+    for (const QString& argument : parser.positionalArguments()) {
+        positional.push_back(argument.toStdString());
+    }
+    const auto cd_option = parser.isSet(QStringLiteral("cd"))
+                               ? std::optional(parser.value(QStringLiteral("cd")).toStdString())
+                               : std::nullopt;
+    result.start = tavox::ReadStartForm(positional, cd_option, [](const std::filesystem::path& path) {
+        std::error_code ec;
+        return std::filesystem::exists(path, ec);
+    });
+    result.startup.first_argument = result.start.first_argument;
     result.machine_dir = parser.isSet(QStringLiteral("machine"))
                              ? std::filesystem::path(parser.value(QStringLiteral("machine")).toStdString())
                              : tavox::DefaultMachineDir();
-    if (parser.isSet(QStringLiteral("cd"))) {
-        result.cd = std::filesystem::absolute(parser.value(QStringLiteral("cd")).toStdString());
-    }
     if (const QString drive = parser.value(QStringLiteral("cd-drive")); !drive.isEmpty()) {
         result.cd_drive = drive.toUpper().at(0).toLatin1();
     }
@@ -121,6 +137,35 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
         Qt::QueuedConnection);
 }
 
+// The directory the CD drive links to: the disc named on the command line, a mounted disc, or one the user
+// chooses. Nothing when there is no CD to map, with the exit status when the program is to end.
+struct CdDirectory {
+    std::optional<std::filesystem::path> dir;
+    std::optional<int> exit_status;
+};
+
+CdDirectory FindCdDirectory(const tavox::StartForm& start) {
+    std::optional<std::filesystem::path> disc;
+    if (start.disc) {
+        disc = std::filesystem::absolute(*start.disc);
+    } else if (start.ask_for_disc) {
+        disc = tavox::FindMountedDisc();
+        if (!disc) {
+            disc = tavox::ChooseDisc(nullptr);
+        }
+        if (!disc) {
+            return {std::nullopt, 0}; // the user chose no disc: nothing to do
+        }
+    }
+    if (!disc) {
+        return {};
+    }
+    tavox::ScreenMessageBoxes messages(nullptr);
+    const tavox::DiscCache cache(tavox::DefaultCacheDir() / "discs");
+    auto dir = tavox::PrepareCdDirectory(*disc, cache, messages);
+    return dir ? CdDirectory{std::move(dir), std::nullopt} : CdDirectory{std::nullopt, 1};
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -132,14 +177,22 @@ int main(int argc, char* argv[]) {
         std::fputs((*error + "\n").c_str(), stderr);
         return 1;
     }
+    if (options.start.disc_given_twice) {
+        std::fputs("Give the disc either as an argument or with --cd, not both.\n", stderr);
+        return 2;
+    }
+    const CdDirectory cd = FindCdDirectory(options.start);
+    if (cd.exit_status) {
+        return *cd.exit_status;
+    }
     tavox::Machine machine(options.machine_dir);
     std::optional<char> cd_letter;
-    if (options.cd) {
+    if (cd.dir) {
         // A disc that an earlier start mapped keeps its letter, so that recorded paths stay valid.
         for (const tavox::Drive& drive : machine.Drives().Drives()) {
             std::error_code ec;
             if (!cd_letter && drive.type == DriveType::CdRom &&
-                std::filesystem::equivalent(drive.root, *options.cd, ec)) {
+                std::filesystem::equivalent(drive.root, *cd.dir, ec)) {
                 cd_letter = drive.letter;
             }
         }
@@ -148,7 +201,7 @@ int main(int argc, char* argv[]) {
         } else if (!cd_letter) {
             cd_letter = machine.FirstFreeLetter('D');
         }
-        if (!cd_letter || !machine.MapDrive(*cd_letter, *options.cd, DriveType::CdRom)) {
+        if (!cd_letter || !machine.MapDrive(*cd_letter, *cd.dir, DriveType::CdRom)) {
             std::fputs("The CD cannot be given a drive letter.\n", stderr);
             return 1;
         }
