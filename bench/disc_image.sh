@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Starting the menu on a disc image: the first start (which unpacks a DISC_MB image, default 650 MB, into the
+# disc cache) against `bsdtar -xf` of the same image, and a later start (from the cache) against a start on
+# the disc's directory. All under one Xvfb, alternating, RUNS times each; prints the medians and the ratios.
+# Usage: bench/disc_image.sh BUILD_DIR [RUNS]
+set -euo pipefail
+build=$(realpath "$1")
+runs=${2:-3}
+menu=$build/src/tavox95
+cd_dir=$build/sample-cd
+command -v xorriso >/dev/null || { echo "disc image benchmark: xorriso is not installed" && exit 0; }
+
+work=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+    [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
+    chmod -R u+w "$work" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2 && exit 1; }
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
+
+# The sample CD filled up with incompressible files to the size of a pressed disc.
+mkdir -p "$work/disc"
+cp -r "$cd_dir/." "$work/disc/"
+mkdir -p "$work/disc/FILL"
+fill_mb=$((${DISC_MB:-650} - $(du -sm "$cd_dir" | cut -f1)))
+for i in $(seq 0 $(((fill_mb + 31) / 32 - 1))); do
+    head -c 32M /dev/urandom >"$work/disc/FILL/PART$i.DAT"
+done
+xorriso -abort_on FAILURE -outdev "$work/disc.iso" -volid TAVOX_BENCH -joliet on -rockridge on \
+    -map "$work/disc" / >/dev/null 2>&1
+rm -rf "$work/disc"
+mkdir -p "$work/machine/drive_c/WINDOWS"
+printf '[Main]\r\nLanguage2=1\r\n' >"$work/machine/drive_c/WINDOWS/tavox.ini"
+
+elapsed_ms() { # command: runs it and prints its wall time in milliseconds; a failed run ends the benchmark
+    local start end
+    start=$(date +%s%N)
+    if ! "$@" >/dev/null 2>"$work/stderr"; then
+        echo "$* failed:" >&2
+        cat "$work/stderr" >&2
+        exit 1
+    fi
+    end=$(date +%s%N)
+    echo $(((end - start) / 1000000))
+}
+median() { # numbers on stdin
+    sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+ratio() {
+    awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
+}
+fresh() { # directory: emptied, read-only leftovers included
+    chmod -R u+w "$1" 2>/dev/null || true
+    rm -rf "$1"
+    mkdir -p "$1"
+}
+menu_on() { # disc arguments...
+    "$menu" "$@" --machine "$work/machine" --runner "" --opener true --snapshot "$work/menu.png"
+}
+first_start() {
+    fresh "$work/cache"
+    XDG_CACHE_HOME=$work/cache menu_on "$work/disc.iso"
+}
+bsdtar_extract() {
+    fresh "$work/extracted"
+    bsdtar -xf "$work/disc.iso" -C "$work/extracted"
+}
+later_start() {
+    XDG_CACHE_HOME=$work/cache menu_on "$work/disc.iso"
+}
+directory_start() {
+    menu_on A --cd "$cd_dir"
+}
+
+# Warm-up: the image in the page cache for both, the menu's machine laid out.
+elapsed_ms bsdtar_extract >/dev/null
+elapsed_ms first_start >/dev/null
+elapsed_ms directory_start >/dev/null
+: >"$work/first.ms"
+: >"$work/bsdtar.ms"
+for _ in $(seq "$runs"); do
+    elapsed_ms first_start >>"$work/first.ms"
+    elapsed_ms bsdtar_extract >>"$work/bsdtar.ms"
+done
+fresh "$work/extracted"
+: >"$work/later.ms"
+: >"$work/dir.ms"
+for _ in $(seq $((runs * 5))); do
+    elapsed_ms later_start >>"$work/later.ms"
+    elapsed_ms directory_start >>"$work/dir.ms"
+done
+first_ms=$(median <"$work/first.ms")
+bsdtar_ms=$(median <"$work/bsdtar.ms")
+later_ms=$(median <"$work/later.ms")
+dir_ms=$(median <"$work/dir.ms")
+size_mb=$(($(stat -c %s "$work/disc.iso") >> 20))
+echo "first start on a $size_mb MB image, median of $runs: menu $first_ms ms, bsdtar -xf $bsdtar_ms ms," \
+    "ratio $(ratio "$first_ms" "$bsdtar_ms")"
+echo "later start from the cache, median of $((runs * 5)): $later_ms ms, from the directory $dir_ms ms," \
+    "ratio $(ratio "$later_ms" "$dir_ms")"

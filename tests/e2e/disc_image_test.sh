@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The menu on an image of the sample CD, as a user without root or a mounted drive starts it: `tavox95
+# IMAGE.iso` and `tavox95 A DISC.cue` show the same screen as the CD's directory; the disc is unpacked once
+# into the cache, labelled for Windows programs, and a later start uses the cache without reading the image
+# again. A file that is no disc gets a message naming it; no argument and no disc found asks for one, and
+# Cancel ends quietly.
+# Usage: disc_image_test.sh TAVOX95 SAMPLE_CD BUILD_DIR
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$(realpath "$0")")/lib.sh"
+
+command -v xorriso >/dev/null || { echo "xorriso is not installed" && exit 77; }
+raw_writer=$3/tests/make-raw-image
+
+snapshot() { # machine file disc-arguments...
+    local machine=$1 file=$2
+    shift 2
+    mkdir -p "$work/$machine/drive_c/WINDOWS"
+    printf '[Main]\r\nLanguage2=1\r\n' >"$work/$machine/drive_c/WINDOWS/tavox.ini"
+    QT_QPA_PLATFORM=xcb "$e2e_program" "$@" --machine "$work/$machine" --runner "" --opener true \
+        --snapshot "$file" 2>>"$work/menu.log"
+}
+shown() { # "yes" once the menu's process shows a window
+    [ -n "$(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null)" ] && echo yes || echo no
+}
+press() { # key: to the menu's window that is shown (a message box or the chooser)
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --pid "$menu_pid" | head -n 1)"
+    xdotool key "$1"
+}
+same_picture() { # a b: "same" when no pixel differs
+    local differing
+    differing=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+    [ "$differing" = 0 ] && echo same || echo "$differing pixels differ"
+}
+
+xorriso -abort_on FAILURE -outdev "$work/tavox.iso" -volid TAVOX_9812 -joliet on -rockridge on \
+    -map "$e2e_cd" / >/dev/null 2>&1
+start_display
+
+snapshot from-dir "$work/dir.png" A --cd "$e2e_cd"
+export XDG_CACHE_HOME=$work/cache
+snapshot from-iso "$work/iso.png" "$work/tavox.iso"
+expect "the image shows the same screen as the directory" "$(same_picture "$work/dir.png" "$work/iso.png")" same
+
+disc=$(find "$work/cache/tavox95/discs" -mindepth 1 -maxdepth 1 -name 'TAVOX_9812-*')
+expect "the CD drive links to the unpacked disc" "$(readlink "$work/from-iso/dosdevices/d:")" "$disc"
+expect "the drive carries the disc's label" "$(cat "$disc/.windows-label")" TAVOX_9812
+expect "the drive carries a serial number" "$(grep -cxE '[0-9A-F]{8}' "$disc/.windows-serial")" 1
+expect "the disc is read-only" "$(stat -c %a "$disc/TAVOX/TAVOX95.INI")" 444
+
+# Only the descriptors are left of the image: a start that read it again could not show the menu.
+truncate -s 64K "$work/tavox.iso"
+snapshot from-iso "$work/again.png" "$work/tavox.iso"
+expect "a later start uses the cache" "$(same_picture "$work/dir.png" "$work/again.png")" same
+
+xorriso -abort_on FAILURE -outdev "$work/fresh.iso" -volid TAVOX_9812 -joliet on -map "$e2e_cd" / >/dev/null 2>&1
+"$raw_writer" "$work/fresh.iso" "$work/TAVOX.BIN" mode2
+printf 'FILE "TAVOX.BIN" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n' >"$work/tavox.cue"
+rm "$work/fresh.iso"
+XDG_CACHE_HOME=$work/cue-cache snapshot from-cue "$work/cue.png" A "$work/tavox.cue"
+expect "the cue sheet shows the same screen" "$(same_picture "$work/dir.png" "$work/cue.png")" same
+
+# A file that is no disc: a message that names it, and nothing cached.
+printf 'not a disc\n' >"$work/notes.txt"
+QT_QPA_PLATFORM=xcb "$e2e_program" "$work/notes.txt" --machine "$work/bad" 2>>"$work/menu.log" &
+menu_pid=$!
+await "a message box stands for the bad file" yes shown
+press Return
+await_menu_exit
+expect "the bad file ends the menu with an error" "$menu_status" 1
+expect "nothing was cached for it" "$(find "$work/cache/tavox95/discs" -mindepth 1 -maxdepth 1 | wc -l)" 1
+
+# No argument and no mounted disc: the chooser, whose Cancel ends the menu quietly.
+if [ -z "$(find /media /run/media /mnt -maxdepth 3 -iname tavox95.ini 2>/dev/null)" ]; then
+    QT_QPA_PLATFORM=xcb "$e2e_program" --machine "$work/none" 2>>"$work/menu.log" &
+    menu_pid=$!
+    await "the chooser asks for a disc" yes shown
+    press Escape
+    await_menu_exit
+    expect "Cancel ends the menu quietly" "$menu_status" 0
+fi
+
+e2e_result
