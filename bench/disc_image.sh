@@ -4,14 +4,15 @@
 # the disc's directory. All under one Xvfb, alternating, RUNS times each; prints the medians and the ratios.
 # Usage: bench/disc_image.sh BUILD_DIR [RUNS]
 set -euo pipefail
+# shellcheck source=bench/lib.sh
+source "$(dirname "$(realpath "$0")")/lib.sh"
 build=$(realpath "$1")
-runs=${2:-3}
+runs=${2:-5}
 menu=$build/src/tavox95
 cd_dir=$build/sample-cd
 command -v xorriso >/dev/null || { echo "disc image benchmark: xorriso is not installed" && exit 0; }
 
 work=$(mktemp -d)
-xvfb_pid=""
 cleanup() {
     [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
     chmod -R u+w "$work" 2>/dev/null || true
@@ -22,15 +23,7 @@ trap 'exit 1' INT TERM
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2 && exit 1; }
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+start_xvfb
 
 # The sample CD filled up with incompressible files to the size of a pressed disc.
 mkdir -p "$work/disc"
@@ -46,37 +39,22 @@ rm -rf "$work/disc"
 mkdir -p "$work/machine/drive_c/WINDOWS"
 printf '[Main]\r\nLanguage2=1\r\n' >"$work/machine/drive_c/WINDOWS/tavox.ini"
 
-elapsed_ms() { # command: runs it and prints its wall time in milliseconds; a failed run ends the benchmark
-    local start end
-    start=$(date +%s%N)
-    if ! "$@" >/dev/null 2>"$work/stderr"; then
-        echo "$* failed:" >&2
-        cat "$work/stderr" >&2
-        exit 1
-    fi
-    end=$(date +%s%N)
-    echo $(((end - start) / 1000000))
-}
-median() { # numbers on stdin
-    sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
-}
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
 }
-fresh() { # directory: emptied, read-only leftovers included
+fresh() { # directory: emptied, read-only leftovers included, and the removal written out before the next run
     chmod -R u+w "$1" 2>/dev/null || true
     rm -rf "$1"
     mkdir -p "$1"
+    sync
 }
 menu_on() { # disc arguments...
     "$menu" "$@" --machine "$work/machine" --runner "" --opener true --snapshot "$work/menu.png"
 }
 first_start() {
-    fresh "$work/cache"
     XDG_CACHE_HOME=$work/cache menu_on "$work/disc.iso"
 }
 bsdtar_extract() {
-    fresh "$work/extracted"
     bsdtar -xf "$work/disc.iso" -C "$work/extracted"
 }
 later_start() {
@@ -86,14 +64,19 @@ directory_start() {
     menu_on A --cd "$cd_dir"
 }
 
-# Warm-up: the image in the page cache for both, the menu's machine laid out.
+# Warm-up: the image in the page cache for both, the menu's machine laid out. Each timed run starts on an
+# empty directory with nothing left to write out.
+fresh "$work/extracted"
 elapsed_ms bsdtar_extract >/dev/null
+fresh "$work/cache"
 elapsed_ms first_start >/dev/null
 elapsed_ms directory_start >/dev/null
 : >"$work/first.ms"
 : >"$work/bsdtar.ms"
 for _ in $(seq "$runs"); do
+    fresh "$work/cache"
     elapsed_ms first_start >>"$work/first.ms"
+    fresh "$work/extracted"
     elapsed_ms bsdtar_extract >>"$work/bsdtar.ms"
 done
 fresh "$work/extracted"

@@ -4,6 +4,8 @@
 # alternately under one Xvfb, RUNS times each after a warm-up; prints both medians and their ratio.
 # Usage: bench/startup.sh BUILD_DIR [RUNS]
 set -euo pipefail
+# shellcheck source=bench/lib.sh
+source "$(dirname "$(realpath "$0")")/lib.sh"
 build=$(realpath "$1")
 runs=${2:-15}
 menu=$build/src/tavox95
@@ -11,7 +13,6 @@ bare=$build/bench/bare_picture
 cd_dir=$build/sample-cd
 
 work=$(mktemp -d)
-xvfb_pid=""
 cleanup() {
     [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
     rm -rf "$work"
@@ -21,15 +22,7 @@ trap 'exit 1' INT TERM
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2 && exit 1; }
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
+start_xvfb
 
 # The reader chose the language on an earlier start, so no dialog stops the menu.
 mkdir -p "$work/machine/drive_c/WINDOWS"
@@ -39,20 +32,6 @@ run_menu() {
 }
 run_bare() {
     "$bare" "$cd_dir/TAVOX/MLOK01.JPG" "$work/bare.png"
-}
-elapsed_ms() { # command: runs it and prints its wall time in milliseconds; a failed run ends the benchmark
-    local start end
-    start=$(date +%s%N)
-    if ! "$@" >/dev/null 2>"$work/stderr"; then
-        echo "$* failed:" >&2
-        cat "$work/stderr" >&2
-        exit 1
-    fi
-    end=$(date +%s%N)
-    echo $(((end - start) / 1000000))
-}
-median() { # numbers on stdin
-    sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 # The first start lays out the machine; both warm the file cache.

@@ -2,11 +2,7 @@
 
 #include "platform/disc/cue_sheet.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <vector>
 
 namespace tavox {
@@ -42,21 +38,18 @@ std::optional<std::filesystem::path> FindBeside(const std::filesystem::path& cue
     return std::nullopt;
 }
 
-std::string ReadSmallFile(const ImageFile& file) {
-    std::string text(static_cast<std::size_t>(std::min(file.Size(), kMaxCueBytes)), '\0');
-    const std::size_t got =
-        file.Reader()(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size()));
-    text.resize(got);
-    return text;
+std::string ReadSmallFile(const unrar::VolumeFile& file) {
+    std::string text;
+    return file.ReadUpTo(0, kMaxCueBytes, text) ? text : std::string();
 }
 
 DiscImageResult ReadTrack(const std::filesystem::path& shown, const std::filesystem::path& data_file,
                           std::uint64_t start_byte, std::uint32_t hint_sector_size) {
-    const auto file = ImageFile::Open(data_file);
-    if (!file) {
+    const unrar::VolumeFile file(data_file.string());
+    if (!file.IsOpen()) {
         return {std::nullopt, "The disc image " + Quoted(data_file) + " cannot be read."};
     }
-    const ReadAt read = file->Reader();
+    const ReadAt read = FileReader(file);
     const auto layout = SniffTrack(read, start_byte, hint_sector_size);
     if (!layout) {
         return {std::nullopt, Quoted(shown) + " is not a disc image (no ISO 9660 file system was found)."};
@@ -69,65 +62,31 @@ DiscImageResult ReadTrack(const std::filesystem::path& shown, const std::filesys
         return {std::nullopt,
                 "The disc image " + Quoted(shown) + " is damaged: its volume descriptors are missing."};
     }
-    const std::uint64_t stored = file->Size() > start_byte ? file->Size() - start_byte : 0;
+    const std::uint64_t stored = file.Size() > start_byte ? file.Size() - start_byte : 0;
     DiscImage image{data_file, *layout, std::move(*volume), stored / layout->sector_size * kUserSectorBytes};
     return {std::move(image), {}};
 }
 
 } // namespace
 
-std::optional<ImageFile> ImageFile::Open(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    return ImageFile(fd);
-}
-
-ImageFile::~ImageFile() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-}
-
-std::uint64_t ImageFile::Size() const {
-    struct stat info {};
-    return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-}
-
-ReadAt ImageFile::Reader() const {
-    return [fd = fd_](std::uint64_t offset, std::span<std::uint8_t> out) {
-        std::size_t done = 0;
-        while (done < out.size()) {
-            const ssize_t got =
-                ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(got);
-        }
-        return done;
+ReadAt FileReader(const unrar::VolumeFile& file) {
+    return [&file](std::uint64_t offset, std::span<std::uint8_t> out) -> std::size_t {
+        const std::uint64_t available = offset < file.Size() ? file.Size() - offset : 0;
+        const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(available, out.size()));
+        return file.ReadAt(offset, out.data(), count) ? count : 0;
     };
 }
 
 DiscImageResult OpenDiscImage(const std::filesystem::path& path) {
-    const auto file = ImageFile::Open(path);
-    if (!file) {
+    const unrar::VolumeFile file(path.string());
+    if (!file.IsOpen()) {
         return {std::nullopt, "The disc image " + Quoted(path) + " cannot be read."};
     }
-    if (SniffTrack(file->Reader(), 0)) {
+    if (SniffTrack(FileReader(file), 0)) {
         return ReadTrack(path, path, 0, 0);
     }
-    if (file->Size() <= kMaxCueBytes) {
-        const std::string text = ReadSmallFile(*file);
+    if (file.Size() <= kMaxCueBytes) {
+        const std::string text = ReadSmallFile(file);
         if (LooksLikeCueSheet(text)) {
             const auto track = FirstDataTrack(text);
             if (!track) {

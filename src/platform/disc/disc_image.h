@@ -2,31 +2,16 @@
 
 #include "platform/disc/sector_image.h"
 #include "platform/disc/volume_descriptors.h"
+#include "platform/unrar/volume_file.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <utility>
 
 namespace tavox {
 
-// An image file opened for reading, closed with the object.
-class ImageFile {
-public:
-    static std::optional<ImageFile> Open(const std::filesystem::path& path);
-    ImageFile(ImageFile&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    ImageFile& operator=(ImageFile&&) = delete;
-    ImageFile(const ImageFile&) = delete;
-    ~ImageFile();
-
-    std::uint64_t Size() const;
-    // Reads from this file; valid while the object lives.
-    ReadAt Reader() const;
-
-private:
-    explicit ImageFile(int fd) : fd_(fd) {}
-    int fd_ = -1;
-};
+// Reads from an image file opened as a volume file; valid while the file lives.
+ReadAt FileReader(const unrar::VolumeFile& file);
 
 // A disc image whose data track was found and whose volume descriptors were read.
 struct DiscImage {

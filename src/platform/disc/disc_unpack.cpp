@@ -221,12 +221,12 @@ std::optional<UnpackResult> Unpacker::CopyLinked(const std::filesystem::path& fr
 }
 
 UnpackResult Unpacker::Run() {
-    const auto file = ImageFile::Open(image_.data_file);
-    if (!file) {
+    const unrar::VolumeFile file(image_.data_file.string());
+    if (!file.IsOpen()) {
         return Failed("the file cannot be opened.");
     }
     const Utf8Locale utf8;
-    TrackSource source{UserDataReader(file->Reader(), image_.layout), image_.track_bytes};
+    TrackSource source{UserDataReader(FileReader(file), image_.layout), image_.track_bytes};
     const std::unique_ptr<struct archive, ArchiveCloser> archive(archive_read_new());
     archive_read_support_format_iso9660(archive.get());
     archive_read_set_callback_data(archive.get(), &source);
