@@ -13,7 +13,7 @@ DiscCacheFill RunDiscUnpackDialog(const DiscCache& cache, const DiscImage& image
         QStringLiteral("Reading the disc \"%1\"...").arg(QString::fromStdString(image.volume.label)),
         QStringLiteral("Cancel"), 0, 100);
     dialog.setObjectName(QStringLiteral("DiscUnpackDialog"));
-    dialog.setWindowTitle(QStringLiteral("TAVOX CD"));
+    dialog.setWindowTitle(QStringLiteral("TAVOX CD: reading the disc"));
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     dialog.setMinimumDuration(0);

@@ -19,12 +19,20 @@ snapshot() { # machine file disc-arguments...
     QT_QPA_PLATFORM=xcb "$e2e_program" "$@" --machine "$work/$machine" --runner "" --opener true \
         --snapshot "$file" 2>>"$work/menu.log"
 }
-shown() { # "yes" once the menu's process shows a window
-    [ -n "$(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null)" ] && echo yes || echo no
+# The message boxes and the chooser are titled "TAVOX CD"; the unpack's progress dialog is not.
+box() {
+    xdotool search --onlyvisible --pid "$menu_pid" --name '^TAVOX CD$' 2>/dev/null | head -n 1
 }
-press() { # key: to the menu's window that is shown (a message box or the chooser)
-    xdotool windowfocus --sync "$(xdotool search --onlyvisible --pid "$menu_pid" | head -n 1)"
-    xdotool key "$1"
+shown() { # "yes" once the menu's process shows a message box or the chooser
+    [ -n "$(box)" ] && echo yes || echo no
+}
+dismiss() { # key: pressed on that box until it is gone (a box just shown may not take keys yet)
+    local deadline=$((SECONDS + e2e_timeout_s)) window
+    while window=$(box) && [ -n "$window" ] && [ "$SECONDS" -lt "$deadline" ]; do
+        xdotool windowfocus --sync "$window" 2>/dev/null || true
+        xdotool key "$1"
+        sleep 0.2
+    done
 }
 same_picture() { # a b: "same" when no pixel differs
     local differing
@@ -59,22 +67,27 @@ rm "$work/fresh.iso"
 XDG_CACHE_HOME=$work/cue-cache snapshot from-cue "$work/cue.png" A "$work/tavox.cue"
 expect "the cue sheet shows the same screen" "$(same_picture "$work/dir.png" "$work/cue.png")" same
 
-# A file that is no disc: a message that names it, and nothing cached.
+# A file that is no disc, and a disc without the menu's catalogue: a message, and nothing cached.
 printf 'not a disc\n' >"$work/notes.txt"
-QT_QPA_PLATFORM=xcb "$e2e_program" "$work/notes.txt" --machine "$work/bad" 2>>"$work/menu.log" &
-menu_pid=$!
-await "a message box stands for the bad file" yes shown
-press Return
-await_menu_exit
-expect "the bad file ends the menu with an error" "$menu_status" 1
-expect "nothing was cached for it" "$(find "$work/cache/tavox95/discs" -mindepth 1 -maxdepth 1 | wc -l)" 1
+mkdir -p "$work/other/DATA"
+printf 'data\n' >"$work/other/DATA/FILE.TXT"
+xorriso -abort_on FAILURE -outdev "$work/other.iso" -volid OTHER -map "$work/other" / >/dev/null 2>&1
+for bad in notes.txt other.iso; do
+    QT_QPA_PLATFORM=xcb "$e2e_program" "$work/$bad" --machine "$work/bad" 2>>"$work/menu.log" &
+    menu_pid=$!
+    await "a message box stands for $bad" yes shown
+    dismiss Return
+    await_menu_exit
+    expect "$bad ends the menu with an error" "$menu_status" 1
+done
+expect "nothing was cached for them" "$(find "$work/cache/tavox95/discs" -mindepth 1 -maxdepth 1 | wc -l)" 1
 
 # No argument and no mounted disc: the chooser, whose Cancel ends the menu quietly.
 if [ -z "$(find /media /run/media /mnt -maxdepth 3 -iname tavox95.ini 2>/dev/null)" ]; then
     QT_QPA_PLATFORM=xcb "$e2e_program" --machine "$work/none" 2>>"$work/menu.log" &
     menu_pid=$!
     await "the chooser asks for a disc" yes shown
-    press Escape
+    dismiss Escape
     await_menu_exit
     expect "Cancel ends the menu quietly" "$menu_status" 0
 fi
