@@ -12,18 +12,7 @@ menu=$build/src/tavox95
 cd_dir=$build/sample-cd
 command -v xorriso >/dev/null || { echo "disc image benchmark: xorriso is not installed" && exit 0; }
 
-work=$(mktemp -d)
-cleanup() {
-    [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
-    chmod -R u+w "$work" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-
-start_xvfb
+start_bench
 
 # The sample CD filled up with incompressible files to the size of a pressed disc.
 mkdir -p "$work/disc"

@@ -1,10 +1,25 @@
-# Shared by the whole-process benchmarks, which source it after making their work directory $work: a private
-# X server, wall-time measurement and medians.
+# Shared by the whole-process benchmarks: a work directory and a private X server, removed at exit, wall-time
+# measurement and medians.
 # shellcheck shell=bash
 
+work=""
 xvfb_pid=""
-# Starts Xvfb at 1024x768 in true colour and exports its DISPLAY; its process is in $xvfb_pid for the cleanup.
-start_xvfb() {
+bench_cleanup() {
+    [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
+    if [ -n "$work" ]; then
+        chmod -R u+w "$work" 2>/dev/null || true # the disc cache is read-only
+        rm -rf "$work"
+    fi
+}
+
+# Makes $work with a private runtime directory and starts Xvfb at 1024x768 in true colour (DISPLAY exported);
+# both go at exit.
+start_bench() {
+    work=$(mktemp -d)
+    trap bench_cleanup EXIT
+    trap 'exit 1' INT TERM
+    mkdir -m 700 "$work/runtime"
+    export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do

@@ -12,17 +12,7 @@ menu=$build/src/tavox95
 bare=$build/bench/bare_picture
 cd_dir=$build/sample-cd
 
-work=$(mktemp -d)
-cleanup() {
-    [ -z "$xvfb_pid" ] || { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
-    rm -rf "$work"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-
-start_xvfb
+start_bench
 
 # The reader chose the language on an earlier start, so no dialog stops the menu.
 mkdir -p "$work/machine/drive_c/WINDOWS"

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <windows.h>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     char label[MAX_PATH + 1] = "";
     DWORD serial = 0;
     if (argc < 2 || !GetVolumeInformationA(argv[1], label, sizeof label, &serial, NULL, NULL, NULL, 0)) {
