@@ -2,6 +2,7 @@
 
 #include "platform/registry_hive.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -97,6 +98,51 @@ std::optional<std::string> ReadAll(int fd, std::size_t size_hint) {
         }
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::ranges::equal(a, b, [&lower](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The parts of a key path, without the empty ones a leading or doubled "\" makes.
+std::vector<std::string_view> KeyParts(std::string_view key) {
+    std::vector<std::string_view> parts;
+    for (std::size_t start = 0; start <= key.size();) {
+        const std::size_t end = std::min(key.find('\\', start), key.size());
+        if (end > start) {
+            parts.push_back(key.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return parts;
+}
+
+// Where a 32-bit program's HKLM key is kept on a 64-bit prefix: "Software\X" in "Software\Wow6432Node\X".
+// Software\Classes is shared by both views (as in Windows 7 and later), and Software\Wine holds Wine's own
+// settings, which its 64-bit services read (the drive types): both stay where they are.
+std::optional<std::string> Wow64Place(std::string_view key) {
+    const std::vector<std::string_view> parts = KeyParts(key);
+    if (parts.empty() || !EqualsIgnoringAsciiCase(parts[0], "Software")) {
+        return std::nullopt;
+    }
+    if (parts.size() > 1 &&
+        (EqualsIgnoringAsciiCase(parts[1], "Wow6432Node") || EqualsIgnoringAsciiCase(parts[1], "Classes") ||
+         EqualsIgnoringAsciiCase(parts[1], "Wine"))) {
+        return std::nullopt;
+    }
+    std::string place = std::string(parts[0]) + "\\Wow6432Node";
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        place += '\\';
+        place += parts[i];
+    }
+    return place;
+}
+
+// Wine lays out the 32-bit view only in a 64-bit prefix; a registry marked 64-bit that Wine never set up
+// (the menu's own machine, until Wine first runs in it) has a single view, where 32-bit programs write.
+bool HasWow64View(const RegistryHive& hive) {
+    return hive.Architecture() == "win64" && hive.KeyExists("Software\\Wow6432Node");
 }
 
 } // namespace
@@ -225,42 +271,100 @@ Registry::HiveFile& Registry::Hive(RegistryRoot root) const {
     return root == RegistryRoot::LocalMachine ? *system_ : *user_;
 }
 
+std::vector<std::string> Registry::Places(const RegistryHive& hive, RegistryRoot root, std::string_view key) {
+    std::vector<std::string> places;
+    if (root == RegistryRoot::LocalMachine && HasWow64View(hive)) {
+        if (auto place = Wow64Place(key)) {
+            places.push_back(std::move(*place));
+        }
+    }
+    places.emplace_back(key);
+    return places;
+}
+
 std::optional<std::string> Registry::ReadString(RegistryRoot root, std::string_view key,
                                                 std::string_view value_name) const {
-    return Hive(root).Current().ReadString(key, value_name);
+    const RegistryHive& hive = Hive(root).Current();
+    for (const std::string& place : Places(hive, root, key)) {
+        if (auto data = hive.ReadString(place, value_name)) {
+            return data;
+        }
+    }
+    return std::nullopt;
 }
 
 bool Registry::KeyExists(RegistryRoot root, std::string_view key) const {
-    return Hive(root).Current().KeyExists(key);
+    const RegistryHive& hive = Hive(root).Current();
+    const auto places = Places(hive, root, key);
+    return std::ranges::any_of(places, [&hive](const std::string& place) { return hive.KeyExists(place); });
 }
 
 std::vector<std::string> Registry::SubKeys(RegistryRoot root, std::string_view key) const {
-    return Hive(root).Current().SubKeys(key);
+    const RegistryHive& hive = Hive(root).Current();
+    const auto places = Places(hive, root, key);
+    std::vector<std::string> names = hive.SubKeys(places.front());
+    for (std::size_t i = 1; i < places.size(); ++i) {
+        for (std::string& name : hive.SubKeys(places[i])) {
+            if (!hive.KeyExists(places.front() + "\\" + name)) {
+                names.push_back(std::move(name));
+            }
+        }
+    }
+    return names;
 }
 
 std::vector<std::string> Registry::ValueNames(RegistryRoot root, std::string_view key) const {
-    return Hive(root).Current().ValueNames(key);
+    const RegistryHive& hive = Hive(root).Current();
+    const auto places = Places(hive, root, key);
+    std::vector<std::string> names = hive.ValueNames(places.front());
+    for (std::size_t i = 1; i < places.size(); ++i) {
+        for (std::string& name : hive.ValueNames(places[i])) {
+            if (!hive.ValueExists(places.front(), name)) {
+                names.push_back(std::move(name));
+            }
+        }
+    }
+    return names;
 }
 
 bool Registry::WriteString(RegistryRoot root, std::string_view key, std::string_view value_name,
                            std::string_view data) {
-    return Hive(root).Edit([&](RegistryHive& hive) { return hive.WriteString(key, value_name, data); });
+    return Hive(root).Edit([&](RegistryHive& hive) {
+        return hive.WriteString(Places(hive, root, key).front(), value_name, data);
+    });
 }
 
 bool Registry::CreateKey(RegistryRoot root, std::string_view key) {
-    return Hive(root).Edit([&](RegistryHive& hive) { return hive.CreateKey(key); });
+    return Hive(root).Edit(
+        [&](RegistryHive& hive) { return hive.CreateKey(Places(hive, root, key).front()); });
+}
+
+bool Registry::DeleteEverywhere(
+    RegistryRoot root, std::string_view key,
+    const std::function<HiveEdit(RegistryHive&, const std::string& place)>& edit) {
+    return Hive(root).Edit([&](RegistryHive& hive) {
+        HiveEdit outcome = HiveEdit::Refused;
+        for (const std::string& place : Places(hive, root, key)) {
+            outcome = std::max(outcome, edit(hive, place));
+        }
+        return outcome;
+    });
 }
 
 bool Registry::DeleteValue(RegistryRoot root, std::string_view key, std::string_view value_name) {
-    return Hive(root).Edit([&](RegistryHive& hive) { return hive.DeleteValue(key, value_name); });
+    return DeleteEverywhere(root, key, [value_name](RegistryHive& hive, const std::string& place) {
+        return hive.DeleteValue(place, value_name);
+    });
 }
 
 bool Registry::DeleteKeyTree(RegistryRoot root, std::string_view key) {
-    return Hive(root).Edit([&](RegistryHive& hive) { return hive.DeleteKeyTree(key); });
+    return DeleteEverywhere(
+        root, key, [](RegistryHive& hive, const std::string& place) { return hive.DeleteKeyTree(place); });
 }
 
 bool Registry::DeleteKey(RegistryRoot root, std::string_view key) {
-    return Hive(root).Edit([&](RegistryHive& hive) { return hive.DeleteKey(key); });
+    return DeleteEverywhere(
+        root, key, [](RegistryHive& hive, const std::string& place) { return hive.DeleteKey(place); });
 }
 
 } // namespace tavox

@@ -569,6 +569,23 @@ std::optional<std::string> RegistryHive::ReadString(std::string_view key, std::s
     return Utf16ToUtf8(*text);
 }
 
+bool RegistryHive::ValueExists(std::string_view key, std::string_view value_name) const {
+    const KeyEntry* entry = Find(PathFromUtf8(key));
+    return entry && FindValue(*entry, Utf8ToUtf16(value_name));
+}
+
+std::string_view RegistryHive::Architecture() const {
+    constexpr std::string_view kArch = "#arch=";
+    for (std::size_t at = preamble_.find(kArch); at != std::string::npos;
+         at = preamble_.find(kArch, at + 1)) {
+        if (at == 0 || preamble_[at - 1] == '\n') {
+            const std::string_view rest = std::string_view(preamble_).substr(at + kArch.size());
+            return WithoutLineEnd(rest.substr(0, rest.find('\n')));
+        }
+    }
+    return {};
+}
+
 bool RegistryHive::KeyExists(std::string_view key) const {
     const std::u16string path = PathFromUtf8(key);
     return path.empty() || Find(path) != nullptr;

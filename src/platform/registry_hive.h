@@ -29,9 +29,14 @@ public:
     // `relative_to` in the file's escaped form (e.g. "REGISTRY\\\\Machine"), so that Wine will read it.
     std::string Serialize(std::string_view relative_to) const;
 
+    // What the "#arch=" line of the header names ("win32", "win64"); empty without one.
+    std::string_view Architecture() const;
+
     // REG_SZ or REG_EXPAND_SZ data (also in the hex(1)/hex(2) form); nullopt for other types.
     std::optional<std::string> ReadString(std::string_view key, std::string_view value_name) const;
     bool KeyExists(std::string_view key) const;
+    // A value of any type.
+    bool ValueExists(std::string_view key, std::string_view value_name) const;
     // Direct subkeys as first spelled, each once, in file order.
     std::vector<std::string> SubKeys(std::string_view key) const;
     std::vector<std::string> ValueNames(std::string_view key) const;

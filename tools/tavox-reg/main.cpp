@@ -25,7 +25,9 @@ constexpr std::string_view kUsage =
     "\n"
     "KEY starts with HKLM\\ or HKEY_LOCAL_MACHINE\\, HKCU\\ or HKEY_CURRENT_USER\\.\n"
     "The registry files are DIR/system.reg and DIR/user.reg. DIR defaults to $WINEPREFIX, else to\n"
-    "$XDG_DATA_HOME/tavox95/machine (~/.local/share/tavox95/machine).\n";
+    "$XDG_DATA_HOME/tavox95/machine (~/.local/share/tavox95/machine).\n"
+    "The registry is seen as a 32-bit program sees it: on a 64-bit Wine prefix, HKLM\\Software\\X is read\n"
+    "from HKLM\\Software\\Wow6432Node\\X first, written there, and deleted from both places.\n";
 
 void Print(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);

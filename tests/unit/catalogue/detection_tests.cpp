@@ -2,6 +2,7 @@
 
 #include "catalogue/records.h"
 #include "support/test_machine.h"
+#include "support/wine_prefix.h"
 
 #include <gtest/gtest.h>
 
@@ -100,6 +101,40 @@ TEST_F(DetectionTest, SetupProgramsAreFoundThroughTheirUninstallLog) {
     EXPECT_EQ(item.UnInstallName, "C:\\WINDOWS\\UNINST.EXE -f\"C:\\GAMES\\X\\DeIsL1.isu\"");
     EXPECT_EQ(Recorded("QUAKE"), "C:\\GAMES\\X");
     EXPECT_EQ(Recorded("QUAKE__"), item.UnInstallName);
+}
+
+// On the registry files Wine wrote, with the probe's uninstall key moved to where a 32-bit setup's would be.
+TEST_F(DetectionTest, A32BitSetupIsFoundWhereItsWinePrefixKeptItsUninstallKey) {
+    using test::PrefixShape;
+    const std::string wow64_key = "Software\\Wow6432Node" + std::string(test::kProbeUninstallKey.substr(8));
+    struct Case {
+        PrefixShape shape;
+        std::string key;
+        bool installed;
+    };
+    const Case cases[] = {
+        {PrefixShape::Win64, wow64_key, true},
+        {PrefixShape::Win32, std::string(test::kProbeUninstallKey), true},
+        // A 32-bit prefix has one view: a key that happens to be named Wow6432Node is not part of it.
+        {PrefixShape::Win32, wow64_key, false},
+    };
+    machine.Write("C:\\GAMES\\PROBE\\QUAKE.EXE", "MZ");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key + (c.shape == PrefixShape::Win64 ? " on a 64-bit prefix" : " on a 32-bit prefix"));
+        auto hive = test::WinePrefixMachineHive(c.shape);
+        if (!hive) {
+            GTEST_SKIP() << "no wow64 Wine prefix fixture";
+        }
+        hive->DeleteKeyTree(test::kProbeUninstallKey);
+        hive->DeleteKeyTree(wow64_key);
+        hive->WriteString(c.key, "UninstallString", "C:\\GAMES\\PROBE\\UNINST.EXE");
+        test::InstallRegistry(machine.Get().Root(), *hive);
+        TDemos item = Item(4);
+        item.RegUninstall = "TavoxProbe";
+        item = Checked(item);
+        EXPECT_EQ(Installed(item), c.installed);
+        EXPECT_EQ(Recorded("QUAKE"), c.installed ? "C:\\GAMES\\PROBE" : "<none>");
+    }
 }
 
 TEST_F(DetectionTest, AMissingTestFileMeansNotInstalled) {

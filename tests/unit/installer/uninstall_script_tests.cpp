@@ -1,6 +1,7 @@
 #include "installer/uninstall_script.h"
 
 #include "support/test_machine.h"
+#include "support/wine_prefix.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,32 @@ TEST(UninstallScript, FilesGoWithTheirEmptiedDirectoriesAndOnlyRealFailuresAreTo
     EXPECT_TRUE(exists(folders.StartMenuDir + "Other.lnk"));
     EXPECT_EQ(reported, std::vector<std::string>{"C:\\WINDOWS\\SYSTEM"})
         << "a file already gone is no failure";
+}
+
+// A 32-bit setup on a 64-bit Wine prefix registered itself under Software\Wow6432Node; the uninstall list
+// names the keys as the setup saw them.
+TEST(UninstallScript, RegistryEntriesRemoveTheKeysFromBothViewsOfA64BitPrefix) {
+    const auto hive = test::WinePrefixMachineHive(test::PrefixShape::Win64);
+    if (!hive) {
+        GTEST_SKIP() << "no wow64 Wine prefix fixture";
+    }
+    test::TestMachine machine;
+    test::InstallRegistry(machine.Get().Root(), *hive);
+    const std::string uninstall_key(test::kProbeUninstallKey);
+    ASSERT_TRUE(hive->KeyExists("Software\\Wow6432Node" + uninstall_key.substr(8)));
+    ASSERT_TRUE(hive->KeyExists(uninstall_key));
+
+    Machine& m = machine.Get();
+    RunUninstallScript(
+        ParseUninstallScript("RMD" + uninstall_key + ",RMFSoftware\\TavoxProbe|Installed", kFolders),
+        {m.Files(), m.Reg(), {}, {}});
+
+    const RegistryHive system = RegistryHive::Parse(test::ReadFile(machine.Get().Root() / "system.reg"));
+    EXPECT_FALSE(system.KeyExists("Software\\Wow6432Node" + uninstall_key.substr(8)));
+    EXPECT_FALSE(system.KeyExists(uninstall_key));
+    EXPECT_FALSE(system.ValueExists("Software\\Wow6432Node\\TavoxProbe", "Installed"));
+    EXPECT_FALSE(system.ValueExists("Software\\TavoxProbe", "Installed"));
+    EXPECT_TRUE(system.KeyExists("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
 }
 
 } // namespace

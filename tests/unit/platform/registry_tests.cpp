@@ -1,7 +1,9 @@
 #include "platform/registry.h"
 #include "platform/registry_hive.h"
 
+#include "platform/machine.h"
 #include "support/temp_dir.h"
+#include "support/wine_prefix.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -21,9 +25,14 @@ using tavox::test::ReadFile;
 using tavox::test::TempDir;
 
 namespace fs = std::filesystem;
+using tavox::CreateMachineLayout;
 using tavox::Registry;
 using tavox::RegistryHive;
 using tavox::RegistryRoot;
+using tavox::test::InstallRegistry;
+using tavox::test::kProbeUninstallKey;
+using tavox::test::PrefixShape;
+using tavox::test::WinePrefixMachineHive;
 
 constexpr auto kMachine = RegistryRoot::LocalMachine;
 constexpr std::string_view kHeader =
@@ -385,11 +394,11 @@ TEST(RegistryWinePrefix, AWriteToTheSystemHiveChangesOnlyItsBlock) {
     const std::string original = ReadFile(Fixture("system.reg"));
     WriteBytes(dir.Path() / "system.reg", original);
     Registry registry(dir.Path() / "system.reg", dir.Path() / "user.reg");
-    ASSERT_TRUE(registry.WriteString(kMachine, kProbeGame, "DisplayName", "Probe Game"));
+    const std::string environment = "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+    ASSERT_TRUE(registry.WriteString(kMachine, environment, "TAVOX", "C:\\TAVOX"));
 
-    const std::size_t block_start = original.find("\n[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\"
-                                                  "Uninstall\\\\ProbeGame]") +
-                                    1;
+    const std::size_t block_start =
+        original.find("\n[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment]") + 1;
     const std::size_t block_end = original.find("\n[", block_start) + 1;
     const std::string written = ReadFile(dir.Path() / "system.reg");
     const std::size_t tail = original.size() - block_end;
@@ -397,20 +406,120 @@ TEST(RegistryWinePrefix, AWriteToTheSystemHiveChangesOnlyItsBlock) {
     EXPECT_EQ(written.compare(0, block_start, original, 0, block_start), 0);
     EXPECT_EQ(written.compare(written.size() - tail, tail, original, block_end, tail), 0);
     const std::string block = written.substr(block_start, written.size() - tail - block_start);
-    EXPECT_NE(block.find("\"DisplayName\"=\"Probe Game\"\n"), std::string::npos) << block;
-    EXPECT_NE(block.find("\"UninstallString\"=\"C:\\\\Games\\\\ProbeGame\\\\uninst.exe /S\"\n"),
-              std::string::npos);
+    EXPECT_NE(block.find("\"TAVOX\"=\"C:\\\\TAVOX\"\n"), std::string::npos) << block;
+    EXPECT_NE(block.find("\"OS\"=\"Windows_NT\"\n"), std::string::npos);
 
-    // A new key is one new block, in the place Wine would have put it.
+    // A new key is one new block, in the place Wine would have put it: a 32-bit program's HKLM\Software key
+    // goes to the 32-bit view of this 64-bit prefix.
     ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Tavox", "Dir", "C:\\TAVOX"));
     const std::string with_key = ReadFile(dir.Path() / "system.reg");
-    const std::string added = "[Software\\\\Tavox] ";
+    const std::string added = "[Software\\\\Wow6432Node\\\\Tavox] ";
     const std::size_t at = with_key.find(added);
     ASSERT_NE(at, std::string::npos);
     const std::size_t next = with_key.find("\n[", at) + 1;
     // (no EXPECT_EQ: gtest would diff 1.7 MB line by line)
     EXPECT_TRUE(with_key.substr(0, at) + with_key.substr(next) == written) << "more than one block changed";
-    EXPECT_TRUE(with_key.substr(next).starts_with("[Software\\\\Wine\\\\"));
+    EXPECT_TRUE(with_key.substr(next).starts_with("[Software\\\\Wow6432Node\\\\Wine\\\\"));
+}
+
+// A 32-bit program's view of a 64-bit prefix, on the registry files Wine wrote.
+class RegistryWow64 : public ::testing::Test {
+protected:
+    // The prefix in `shape`, after `reshape` edited its machine hive; false when the fixtures are absent.
+    bool Install(PrefixShape shape, const std::function<void(RegistryHive&)>& reshape = {}) {
+        auto hive = WinePrefixMachineHive(shape);
+        if (!hive) {
+            return false;
+        }
+        if (reshape) {
+            reshape(*hive);
+        }
+        InstallRegistry(dir_.Path(), *hive);
+        return true;
+    }
+    Registry Open() const { return Registry(dir_ / "system.reg", dir_ / "user.reg"); }
+    RegistryHive Written(std::string_view file) const { return RegistryHive::Parse(ReadFile(dir_ / file)); }
+
+    TempDir dir_;
+};
+
+TEST_F(RegistryWow64, ReadsLookInThe32BitViewFirstAndWritesGoThere) {
+    if (!Install(PrefixShape::Win64, [](RegistryHive& hive) {
+            hive.WriteString("Software\\Wow6432Node\\TavoxProbe", "Bits", "32");
+            hive.WriteString("Software\\TavoxProbe", "Bits", "64");
+            hive.WriteString("Software\\TavoxProbe", "Only64", "x");
+        })) {
+        GTEST_SKIP() << "no wow64 Wine prefix fixture";
+    }
+    Registry registry = Open();
+    EXPECT_EQ(registry.ReadString(kMachine, "software\\tavoxprobe", "Bits"), "32");
+    EXPECT_EQ(registry.ReadString(kMachine, "\\Software\\TavoxProbe", "Only64"), "x");
+    EXPECT_EQ(registry.ReadString(kMachine, kProbeUninstallKey, "DisplayName"), "Probe");
+    const auto uninstall =
+        registry.SubKeys(kMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+    EXPECT_EQ(std::count(uninstall.begin(), uninstall.end(), "TavoxProbe"), 1);
+    const auto values = registry.ValueNames(kMachine, "Software\\TavoxProbe");
+    EXPECT_EQ(std::count(values.begin(), values.end(), "Bits"), 1);
+    EXPECT_EQ(std::count(values.begin(), values.end(), "Only64"), 1);
+
+    ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Maker\\Game", "Dir", "C:\\GAME"));
+    // Wine's drive types are read by its 64-bit side: they stay in the one place it looks.
+    ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Wine\\Drives", "d:", "cdrom"));
+    ASSERT_TRUE(registry.WriteString(RegistryRoot::CurrentUser, "Software\\Maker\\Game", "Dir", "C:\\GAME"));
+    const RegistryHive system = Written("system.reg");
+    EXPECT_EQ(system.ReadString("Software\\Wow6432Node\\Maker\\Game", "Dir"), "C:\\GAME");
+    EXPECT_FALSE(system.KeyExists("Software\\Maker"));
+    EXPECT_EQ(system.ReadString("Software\\Wine\\Drives", "d:"), "cdrom");
+    EXPECT_FALSE(system.KeyExists("Software\\Wow6432Node\\Wine\\Drives"));
+    const RegistryHive user = Written("user.reg");
+    EXPECT_EQ(user.ReadString("Software\\Maker\\Game", "Dir"), "C:\\GAME");
+    EXPECT_FALSE(user.KeyExists("Software\\Wow6432Node"));
+    EXPECT_EQ(registry.ReadString(kMachine, "Software\\Maker\\Game", "Dir"), "C:\\GAME");
+}
+
+TEST_F(RegistryWow64, DeletionsReachBothViews) {
+    if (!Install(PrefixShape::Win64)) {
+        GTEST_SKIP() << "no wow64 Wine prefix fixture";
+    }
+    Registry registry = Open();
+    ASSERT_TRUE(Written("system.reg").KeyExists("Software\\Wow6432Node\\TavoxProbe"));
+    ASSERT_TRUE(Written("system.reg").KeyExists("Software\\TavoxProbe"));
+
+    EXPECT_TRUE(registry.DeleteKeyTree(kMachine, kProbeUninstallKey));
+    EXPECT_TRUE(registry.DeleteValue(kMachine, "Software\\TavoxProbe", "Installed"));
+    const RegistryHive system = Written("system.reg");
+    EXPECT_FALSE(
+        system.KeyExists(std::string("Software\\Wow6432Node") + std::string(kProbeUninstallKey.substr(8))));
+    EXPECT_FALSE(system.KeyExists(kProbeUninstallKey));
+    EXPECT_FALSE(system.ValueExists("Software\\Wow6432Node\\TavoxProbe", "Installed"));
+    EXPECT_FALSE(system.ValueExists("Software\\TavoxProbe", "Installed"));
+    EXPECT_FALSE(registry.KeyExists(kMachine, kProbeUninstallKey));
+    EXPECT_FALSE(registry.DeleteKeyTree(kMachine, kProbeUninstallKey)) << "nothing was left to delete";
+}
+
+TEST_F(RegistryWow64, APrefixWithOneViewIsNotRedirected) {
+    const auto writes_in_place = [](const fs::path& root) {
+        Registry registry(root / "system.reg", root / "user.reg");
+        ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Maker\\Game", "Dir", "C:\\GAME"));
+        const RegistryHive system = RegistryHive::Parse(ReadFile(root / "system.reg"));
+        EXPECT_EQ(system.ReadString("Software\\Maker\\Game", "Dir"), "C:\\GAME");
+        EXPECT_FALSE(system.KeyExists("Software\\Wow6432Node\\Maker\\Game"));
+    };
+    {
+        SCOPED_TRACE("the menu's own machine");
+        const TempDir own;
+        ASSERT_EQ(CreateMachineLayout(own.Path()), std::nullopt);
+        writes_in_place(own.Path());
+    }
+    if (!Install(PrefixShape::Win32, [](RegistryHive& hive) {
+            hive.WriteString("Software\\Wow6432Node\\Maker\\Other", "Dir", "C:\\OTHER");
+        })) {
+        GTEST_SKIP() << "no wow64 Wine prefix fixture";
+    }
+    SCOPED_TRACE("a 32-bit Wine prefix");
+    writes_in_place(dir_.Path());
+    // A key named Wow6432Node is only a key there.
+    EXPECT_EQ(Open().ReadString(kMachine, "Software\\Maker\\Other", "Dir"), std::nullopt);
 }
 
 } // namespace
