@@ -91,8 +91,13 @@ std::optional<std::string_view> KeyNameOf(std::string_view text) {
     return name;
 }
 
+// The value as the line holds it, quotes included.
+std::string_view StoredValueOf(std::string_view key_line) {
+    return Trim(key_line.substr(key_line.find('=') + 1));
+}
+
 std::string_view ValueOf(std::string_view key_line) {
-    std::string_view value = Trim(key_line.substr(key_line.find('=') + 1));
+    std::string_view value = StoredValueOf(key_line);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
@@ -424,6 +429,10 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key, st
         lines.push_back(std::move(header_line));
         lines.push_back(std::move(key_line));
     } else if (const std::size_t existing = FindKey(header, key_name); existing != lines.size()) {
+        // The same value again changes nothing: the file, its time and the disk are left alone.
+        if (StoredValueOf(lines[existing].text) == Trim(value)) {
+            return true;
+        }
         lines[existing] = std::move(key_line);
     } else {
         // After the section's last non-blank line, so that blank lines keep separating it from the next.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program under Xvfb on the sample CD: a first start opens the language dialog over the window; a
-# later start shows the demos page with the active section lit and the first row bordered.
+# later start shows the demos page with the active section lit and the first row bordered; a start on a
+# machine that nothing changed since the last one writes neither the settings file nor the registry.
 # Usage: start_up_test.sh TAVOX95 SAMPLE_CD [BUILD_DIR]
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$(realpath "$0")")/lib.sh"
@@ -21,5 +22,12 @@ snapshot "$work/second.png"
 expect "the active section button is lit" "$(pixel "$work/second.png" 600 92)" "srgb(132,165,235)"
 expect "the selected row carries the silver border" "$(pixel "$work/second.png" 20 72)" "srgb(192,192,192)"
 expect "the CD kept drive D:" "$(readlink "$work/machine/dosdevices/d:")" "$(realpath "$e2e_cd")"
+
+written_state() { # inode and modification time of each file a start could write, and what else is there
+    (cd "$work/machine" && stat -c '%n %i %y' drive_c/WINDOWS/tavox.ini system.reg user.reg && ls -A . drive_c/WINDOWS)
+}
+before=$(written_state)
+snapshot "$work/third.png"
+expect "a repeated start writes nothing" "$(written_state)" "$before"
 
 e2e_result

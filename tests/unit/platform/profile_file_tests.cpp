@@ -237,6 +237,33 @@ TEST_F(ProfileWrite, DeletesAKeyAndErasesASection) {
     EXPECT_EQ(ReadFile(path_), "[A]\r\ny=2\r\n\r\n[C]\nw=4\n");
 }
 
+// The menu writes its settings on every start; a value that is already there must cost no disk write.
+TEST_F(ProfileWrite, WhatChangesNothingWritesNothing) {
+    const std::string original = "[A]\r\nx = 1 \r\ny=two\r\n";
+    WriteFile(path_, original);
+    const auto stamp = [this] {
+        struct stat st {};
+        EXPECT_EQ(::stat(path_.c_str(), &st), 0);
+        return std::pair(st.st_ino, st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec);
+    };
+    const auto before = stamp();
+    ProfileFile ini(path_);
+    EXPECT_TRUE(ini.WriteString("a", "X", "1"));
+    EXPECT_TRUE(ini.WriteInteger("A", "x", 1));
+    EXPECT_TRUE(ini.WriteString("A", "y", "two "));
+    EXPECT_TRUE(ini.DeleteKey("A", "missing"));
+    EXPECT_TRUE(ini.DeleteKey("Missing", "x"));
+    EXPECT_TRUE(ini.EraseSection("Missing"));
+    EXPECT_EQ(stamp(), before);
+    EXPECT_EQ(ReadFile(path_), original);
+    EXPECT_EQ(FilesInDir(), 1u);
+
+    // A value that differs in case is a change.
+    ASSERT_TRUE(ini.WriteString("A", "y", "Two"));
+    EXPECT_NE(stamp().first, before.first);
+    EXPECT_EQ(ReadFile(path_), "[A]\r\nx = 1 \r\ny=Two\r\n");
+}
+
 TEST_F(ProfileWrite, SettingsFileWrittenByWindowsRoundTrips) {
     const std::string original = "[Main]\r\nLanguage=1\r\nLanguage2=0\r\nFullScreen=0\r\n\r\n"
                                  "[CD1298]\r\nQuake II=C:\\GAMES\\QUAKE2\r\n"

@@ -204,6 +204,28 @@ TEST_F(RegistryFiles, DeleteKeyTreeTakesSubkeysAlongButDeleteKeyWantsThemGone) {
     EXPECT_EQ(Open().SubKeys(kMachine, ""), (std::vector<std::string>{"Games"}));
 }
 
+TEST_F(RegistryFiles, WhatChangesNothingWritesNothing) {
+    const std::string original = std::string(kHeader) + "[Software\\\\Wine\\\\Drives] 1\n\"d:\"=\"cdrom\"\n";
+    WriteBytes(System(), original);
+    const auto stamp = [this] {
+        struct stat st {};
+        EXPECT_EQ(::stat(System().c_str(), &st), 0);
+        return std::pair(st.st_ino, st.st_mtim.tv_sec * 1'000'000'000LL + st.st_mtim.tv_nsec);
+    };
+    const auto before = stamp();
+    Registry registry = Open();
+    EXPECT_TRUE(registry.WriteString(kMachine, "software\\wine\\drives", "D:", "cdrom"));
+    EXPECT_TRUE(registry.CreateKey(kMachine, "Software\\Wine"));
+    EXPECT_FALSE(registry.DeleteKeyTree(kMachine, "Software\\Missing"));
+    EXPECT_FALSE(registry.DeleteValue(kMachine, "Software\\Wine\\Drives", "e:"));
+    EXPECT_EQ(stamp(), before);
+    EXPECT_EQ(ReadFile(System()), original);
+    EXPECT_FALSE(fs::exists(User())) << "nothing to write, nothing created";
+
+    ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Wine\\Drives", "d:", "hd"));
+    EXPECT_NE(stamp().first, before.first);
+}
+
 TEST_F(RegistryFiles, DeleteValueRemovesOnlyThatValue) {
     WriteBytes(System(), std::string(kHeader) + "[K] 1\n@=\"d\"\n\"Keep\"=\"k\"\n\"Gone\"=\"g\"\n");
     Registry registry = Open();
