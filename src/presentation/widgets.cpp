@@ -132,6 +132,10 @@ void FormLabel::SetCharset(int charset) {
 }
 
 void FormLabel::SetBold(bool bold) {
+    // The list sets every row's weight on each selection; measuring the caption again is the costly part.
+    if (font().bold() == bold) {
+        return;
+    }
     QFont changed = font();
     changed.setBold(bold);
     setFont(changed);
