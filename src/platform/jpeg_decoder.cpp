@@ -140,6 +140,20 @@ bool ReadHeaderRegion(Session* session, const Source* source, unsigned int scale
     return true;
 }
 
+bool Rescale(Session* session, unsigned int scale_denom) {
+    if (setjmp(session->errors.jump) != 0) {
+        return false;
+    }
+    session->cinfo.scale_denom = scale_denom;
+    jpeg_calc_output_dimensions(&session->cinfo);
+    return true;
+}
+
+JpegHeader HeaderOf(const jpeg_decompress_struct& cinfo) {
+    return JpegHeader{static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+                      cinfo.num_components, cinfo.progressive_mode != 0};
+}
+
 unsigned char Product255(unsigned int a, unsigned int b) {
     return static_cast<unsigned char>((a * b + 127) / 255);
 }
@@ -245,20 +259,18 @@ JpegHeaderResult ReadHeader(const Source& source) {
         result.error = LibraryError(session->errors);
         return result;
     }
-    result.header.width = static_cast<int>(session->cinfo.image_width);
-    result.header.height = static_cast<int>(session->cinfo.image_height);
-    result.header.components = session->cinfo.num_components;
-    result.header.progressive = session->cinfo.progressive_mode != 0;
+    result.header = HeaderOf(session->cinfo);
     return result;
 }
 
-JpegDecodeResult DecodeSource(const Source& source, JpegScale scale, JpegPixelFormat format,
-                              const JpegProgress& progress) {
+JpegDecodeResult DecodeSource(const Source& source, JpegScale scale, const JpegScaleRule& scale_rule,
+                              JpegPixelFormat format, const JpegProgress& progress) {
     SessionOwner owner;
     Session* session = owner.Get();
     JpegDecodeResult result;
     const J_COLOR_SPACE rgb_space = format == JpegPixelFormat::Rgba ? JCS_EXT_RGBA : JCS_RGB;
-    if (!ReadHeaderRegion(session, &source, static_cast<unsigned int>(scale), rgb_space)) {
+    if (!ReadHeaderRegion(session, &source, static_cast<unsigned int>(scale), rgb_space) ||
+        (scale_rule && !Rescale(session, static_cast<unsigned int>(scale_rule(HeaderOf(session->cinfo)))))) {
         result.error = LibraryError(session->errors);
         return result;
     }
@@ -320,11 +332,11 @@ JpegDecodeResult JpegDecoder::DecodeFile(const std::filesystem::path& path) cons
         result.error = std::move(error);
         return result;
     }
-    return DecodeSource(Source{file.get(), nullptr, 0}, scale_, format_, progress_);
+    return DecodeSource(Source{file.get(), nullptr, 0}, scale_, scale_rule_, format_, progress_);
 }
 
 JpegDecodeResult JpegDecoder::Decode(std::span<const std::byte> bytes) const {
-    return DecodeSource(MemorySource(bytes), scale_, format_, progress_);
+    return DecodeSource(MemorySource(bytes), scale_, scale_rule_, format_, progress_);
 }
 
 JpegHeaderResult JpegDecoder::DecodeHeaderFile(const std::filesystem::path& path) {

@@ -78,6 +78,9 @@ enum class JpegStage : std::uint8_t { Starting, Running, Ending };
 // a picture was produced. A decode that fails reports no Ending, so "Ending seen" means "picture ready".
 using JpegProgress = std::function<void(JpegStage stage, int percent)>;
 
+// Chooses the scale from the file's header, read once for both.
+using JpegScaleRule = std::function<JpegScale(const JpegHeader& header)>;
+
 // Decodes JPEG files with libjpeg into RGB or RGBA. Grayscale input comes out gray in RGB; CMYK and YCCK
 // input are converted to RGB, taking the inverted form that an Adobe marker announces. Never exits the
 // process: every failure of the library comes back as a JpegError.
@@ -91,6 +94,8 @@ public:
     static constexpr long kMaxWorkingMemoryBytes = 1024L * 1024 * 1024;
 
     void SetScale(JpegScale scale) { scale_ = scale; }
+    // In place of a fixed scale.
+    void SetScaleRule(JpegScaleRule rule) { scale_rule_ = std::move(rule); }
     void SetPixelFormat(JpegPixelFormat format) { format_ = format; }
     void SetProgress(JpegProgress progress) { progress_ = std::move(progress); }
 
@@ -105,6 +110,7 @@ private:
     JpegScale scale_ = JpegScale::Full;
     JpegPixelFormat format_ = JpegPixelFormat::Rgb;
     JpegProgress progress_;
+    JpegScaleRule scale_rule_;
 };
 
 } // namespace tavox

@@ -50,16 +50,12 @@ void TForm1::LoadSmallPicture(const std::string& base) {
         }
     } else {
         const std::string jpeg = PictureJpegPath(folders.CdMenuDir, base, navigation.PictureNumber);
-        const auto host = files.HostPath(jpeg);
-        const JpegHeaderResult header = JpegDecoder::DecodeHeaderFile(host.value_or(std::filesystem::path()));
-        if (header.error) {
-            services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
-                                   PictureErrorText(*header.error, jpeg));
-            return;
-        }
         JpegDecoder decoder;
-        decoder.SetScale(header.header.width >= 400 ? JpegScale::Quarter : JpegScale::Half);
-        const JpegDecodeResult decoded = decoder.DecodeFile(*host);
+        decoder.SetScaleRule([](const JpegHeader& header) {
+            return header.width >= 400 ? JpegScale::Quarter : JpegScale::Half;
+        });
+        const JpegDecodeResult decoded =
+            decoder.DecodeFile(files.HostPath(jpeg).value_or(std::filesystem::path()));
         if (decoded.error) {
             services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
                                    PictureErrorText(*decoded.error, jpeg));

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -251,6 +252,29 @@ TEST(JpegScaling, FullHalfAndQuarterRoundSizesUpAndKeepTheColours) {
             }
         }
     }
+}
+
+// The small picture's rule: wide screenshots at a quarter, narrower ones at half their size.
+TEST(JpegScaling, ARuleChoosesTheScaleFromTheHeaderItSees) {
+    std::vector<tavox::JpegHeader> seen;
+    JpegDecoder decoder;
+    decoder.SetScale(JpegScale::Full);
+    decoder.SetScaleRule([&seen](const tavox::JpegHeader& header) {
+        seen.push_back(header);
+        return header.width >= 400 ? JpegScale::Quarter : JpegScale::Half;
+    });
+    const auto pixel = [](int x, int y) { return Quadrants(x, y, 640, 48); };
+    const JpegDecodeResult wide = decoder.Decode(EncodeJpeg(640, 48, pixel, {.progressive = true}));
+    const JpegDecodeResult narrow = decoder.Decode(EncodeJpeg(200, 48, pixel));
+    ASSERT_TRUE(wide.Ok() && narrow.Ok());
+    EXPECT_EQ(std::pair(wide.image.width, wide.image.height), std::pair(160, 12));
+    EXPECT_EQ(std::pair(narrow.image.width, narrow.image.height), std::pair(100, 24));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(std::tuple(seen[0].width, seen[0].height, seen[0].progressive), std::tuple(640, 48, true));
+
+    const std::vector<std::byte> junk(64, std::byte{0x42});
+    EXPECT_FALSE(decoder.Decode(junk).Ok());
+    EXPECT_EQ(seen.size(), 2u) << "no header, no rule";
 }
 
 TEST(JpegColour, GrayscaleComesOutAsEqualRgb) {
