@@ -31,7 +31,9 @@ int main(int argc, char* argv[]) {
     int files = 0;
     int errors = 0;
     rar.OnProcessData = [](tavox::TRAR&, unsigned char*, int, int) { return 1; };
-    rar.OnListFile = [](tavox::TRAR&, const tavox::unrar::RARHeaderData&) { QCoreApplication::processEvents(); };
+    rar.OnListFile = [](tavox::TRAR&, const tavox::unrar::RARHeaderData&) {
+        QCoreApplication::processEvents();
+    };
     rar.OnExtract = [&files](tavox::TRAR&, const tavox::unrar::RARHeaderData&, bool) {
         ++files;
         QCoreApplication::processEvents();
