@@ -213,6 +213,7 @@ window_at() { # width height
 # Waits for the menu to end by itself and leaves its exit status in $menu_status ("still running" when it
 # did not end). Not to be called in a subshell: only this shell can collect the menu's status.
 menu_status=""
+# shellcheck disable=SC2034 # read by the scripts that source this file
 await_menu_exit() {
     local deadline=$((SECONDS + e2e_timeout_s))
     while kill -0 "$menu_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do
