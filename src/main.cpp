@@ -10,6 +10,7 @@
 #include "platform/machine.h"
 #include "platform/sound_output.h"
 #include "platform/start_form.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -19,6 +20,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -33,6 +35,16 @@ struct Options {
     std::optional<QString> snapshot;
 };
 
+// The version is asked for where there may be no display, so it is answered before the window system starts.
+bool AsksForVersion(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        if (const std::string_view argument = argv[i]; argument == "--version" || argument == "-v") {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::optional<int> IntegerOption(const QCommandLineParser& parser, const QString& name) {
     if (!parser.isSet(name)) {
         return std::nullopt;
@@ -46,6 +58,7 @@ Options ParseOptions(const QApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The TAVOX CD menu."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("mode"),
                                  QStringLiteral("A: started from the CD; T: test mode"),
                                  QStringLiteral("[A|T]"));
@@ -169,8 +182,13 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (AsksForVersion(argc, argv)) {
+        std::fputs("tavox95 " TAVOX_VERSION "\n", stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TAVOX CD"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVOX_VERSION));
     Options options = ParseOptions(app);
 
     if (const auto error = tavox::CreateMachineLayout(options.machine_dir)) {

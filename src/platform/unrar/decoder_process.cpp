@@ -31,9 +31,10 @@ std::string DecoderProcess::DefaultWorkerPath() {
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) {
         for (const std::filesystem::path& candidate :
-             {program.parent_path() / kName, program.parent_path() / "../libexec/tavox95" / kName}) {
+             {program.parent_path() / kName,
+              program.parent_path() / TAVOX_UNRAR_WORKER_DIR_FROM_BIN / kName}) {
             if (::access(candidate.c_str(), X_OK) == 0) {
-                return candidate.string();
+                return candidate.lexically_normal().string();
             }
         }
     }

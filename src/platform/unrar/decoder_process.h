@@ -38,8 +38,8 @@ public:
     DecodeResult Decode(const protocol::Stream& stream, const protocol::Request& request,
                         const Receiver& receive);
 
-    // The worker program: beside the running program, in ../libexec/tavox95 from it, or where the build made
-    // it.
+    // The worker program: beside the running program (the build tree), in the package's libexec directory
+    // relative to it (installed), or where the build made it (tests).
     static std::string DefaultWorkerPath();
 
 private:

@@ -1,7 +1,8 @@
 # The RAR library layer. The decoders (libunarr for RAR 1.5-4, libarchive for RAR 5, the unar program for
 # RAR 1.5 compression) run in a worker process of their own, so that a decoder that hangs or crashes on a
 # hostile archive cannot take the menu with it; only the worker links them. The library finds the worker
-# beside the running program, in ../libexec/tavox95 from it (installed), or where this build put it (tests).
+# beside the running program (the build tree), in the libexec directory relative to it (installed), or where
+# this build put it (tests).
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(UNARR REQUIRED IMPORTED_TARGET libunarr)
 pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
@@ -24,9 +25,14 @@ add_executable(tavox95-unrar ${unrar_dir}/worker/main.cpp ${unrar_dir}/worker/st
 target_include_directories(tavox95-unrar PRIVATE ${unrar_dir})
 target_link_libraries(tavox95-unrar PRIVATE tavox_unrar_frames PkgConfig::UNARR PkgConfig::LIBARCHIVE)
 
+# Installed, the worker lives in the package's own libexec directory, found from the program's directory
+# whatever the prefix; a relocated tree keeps working.
+set(worker_install_dir ${CMAKE_INSTALL_LIBEXECDIR}/tavox95)
+file(RELATIVE_PATH worker_dir_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBEXECDIR}/tavox95)
 target_compile_definitions(tavox_platform PRIVATE TAVOX_UNRAR_WORKER="$<TARGET_FILE:tavox95-unrar>")
+set_property(SOURCE ${unrar_dir}/decoder_process.cpp APPEND PROPERTY COMPILE_DEFINITIONS
+    TAVOX_UNRAR_WORKER_DIR_FROM_BIN="${worker_dir_from_bin}")
 # Whatever links the library needs the worker built.
 add_dependencies(tavox_platform tavox95-unrar)
 
-include(GNUInstallDirs)
-install(TARGETS tavox95-unrar RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/tavox95)
+install(TARGETS tavox95-unrar RUNTIME DESTINATION ${worker_install_dir})
