@@ -29,7 +29,8 @@ constexpr std::string_view kUsage =
     "Usage: make-assets OUT\n"
     "\n"
     "Writes the menu's bitmaps (PNG, and BMP with a palette for the 256-colour ones), the\n"
-    "slogans and the Image3 mark (SVG), the cursors (PNG) and the sounds (WAVE) into OUT.\n";
+    "slogans and the Image3 mark (SVG), the cursors (PNG) and the sounds (WAVE) into OUT, and the\n"
+    "application icon into OUT/icons in the layout of the desktop's icon theme (SVG and PNG).\n";
 
 void Print(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -135,6 +136,12 @@ int Run(const std::vector<std::string_view>& arguments) {
     writer.Bytes(QStringLiteral("SLOGAN_T.svg"), SloganSvg(SloganLanguage::Turkish).toUtf8());
     writer.Bytes(QStringLiteral("SLOGAN_R.svg"), SloganSvg(SloganLanguage::Romanian).toUtf8());
     writer.Bytes(QStringLiteral("marks/image3.svg"), Image3Svg().toUtf8());
+    const QString icon = AppIconSvg();
+    writer.Bytes(QStringLiteral("icons/hicolor/scalable/apps/tavox95.svg"), icon.toUtf8());
+    for (const int size : kAppIconSizes) {
+        writer.Image(QStringLiteral("icons/hicolor/%1x%1/apps/tavox95.png").arg(size),
+                     RenderSquare(icon, size), "PNG");
+    }
 
     writer.Bytes(QStringLiteral("BYE.wav"), Sound(FarewellChime(Samples(res::kSoundByeBytes))));
     writer.Bytes(QStringLiteral("NO.wav"), Sound(RefusalBuzz(Samples(res::kSoundNoBytes))));

@@ -2,7 +2,9 @@
 
 #include "logotype.h"
 
+#include <QPainter>
 #include <QPainterPath>
+#include <QSvgRenderer>
 
 namespace make_assets {
 namespace {
@@ -78,6 +80,56 @@ QString Image3Svg() {
                           "<circle cx=\"58\" cy=\"7\" r=\"1.4\" fill=\"#0b3a40\"/>\n");
     svg += QStringLiteral("</svg>\n");
     return svg;
+}
+
+QString AppIconSvg() {
+    constexpr double kSize = 256.0;
+    constexpr double kCap = 34.0;
+    const QPainterPath raw = LogoPath("TAVOX", kCap);
+    const QPainterPath logo = raw.translated((kSize - raw.boundingRect().width()) / 2.0, 194.0);
+    const QString logo_data = SvgPathData(logo);
+    QString svg;
+    svg += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.2\" baseProfile=\"tiny\" "
+                          "width=\"256\" height=\"256\" viewBox=\"0 0 256 256\">\n");
+    svg += QStringLiteral(
+               "<defs>%1"
+               "<linearGradient id=\"panel\" x1=\"0\" y1=\"0\" x2=\"0\" y2=\"1\">"
+               "<stop offset=\"0\" stop-color=\"#16243a\"/><stop offset=\"1\" stop-color=\"#06090f\"/>"
+               "</linearGradient>"
+               "<linearGradient id=\"disc\" x1=\"0\" y1=\"0\" x2=\"1\" y2=\"1\">"
+               "<stop offset=\"0\" stop-color=\"#f2f6fb\"/><stop offset=\"0.45\" stop-color=\"#9cbef2\"/>"
+               "<stop offset=\"0.7\" stop-color=\"#d8e6f4\"/><stop offset=\"1\" stop-color=\"#6e8fe4\"/>"
+               "</linearGradient></defs>\n")
+               .arg(LogoGradient(QStringLiteral("face")));
+    svg += QStringLiteral("<rect x=\"8\" y=\"8\" width=\"240\" height=\"240\" rx=\"36\" ry=\"36\" "
+                          "fill=\"url(#panel)\" stroke=\"#26b6aa\" stroke-width=\"6\"/>\n");
+    // The disc, a glint across its recorded area as light catches a pressed disc, the clear inner ring and
+    // the hole, through which the panel shows.
+    svg += QStringLiteral("<circle cx=\"128\" cy=\"104\" r=\"78\" fill=\"url(#disc)\" stroke=\"#0b3a40\" "
+                          "stroke-width=\"3\"/>\n"
+                          "<path fill=\"#ffffff\" fill-opacity=\"0.55\" d=\"M128 104L84 40L112 27.6Z\"/>\n"
+                          "<path fill=\"#ffffff\" fill-opacity=\"0.35\" d=\"M128 104L172 168L144 180.4Z\"/>\n"
+                          "<circle cx=\"128\" cy=\"104\" r=\"27\" fill=\"#c8d4e0\" stroke=\"#8fa3b8\" "
+                          "stroke-width=\"2\"/>\n"
+                          "<circle cx=\"128\" cy=\"104\" r=\"11\" fill=\"#0b1525\"/>\n");
+    svg += QStringLiteral("<path transform=\"translate(2,2)\" fill-rule=\"evenodd\" fill=\"#000000\" "
+                          "fill-opacity=\"0.6\" d=\"%1\"/>\n")
+               .arg(logo_data);
+    svg += QStringLiteral("<path fill-rule=\"evenodd\" fill=\"url(#face)\" d=\"%1\"/>\n").arg(logo_data);
+    svg += QStringLiteral("</svg>\n");
+    return svg;
+}
+
+QImage RenderSquare(const QString& svg, int size_px) {
+    QImage image(size_px, size_px, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(svg.toUtf8());
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter);
+    painter.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace make_assets
