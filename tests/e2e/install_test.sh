@@ -9,42 +9,6 @@ source "$(dirname "$(realpath "$0")")/lib.sh"
 e2e_runner=$(realpath "$e2e_dir/../../tools/sample-runner/sample-runner")
 c=$work/machine/drive_c
 
-# The keyboard goes to the window the menu opened: a bare X server gives it to nobody.
-focus_window() { # width height
-    local window geometry
-    for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
-        geometry=$(xdotool getwindowgeometry --shell "$window")
-        if grep -qx "WIDTH=$1" <<<"$geometry" && grep -qx "HEIGHT=$2" <<<"$geometry"; then
-            xdotool windowfocus --sync "$window"
-            return
-        fi
-    done
-}
-
-# Answers the question box that is up with its default button, Yes.
-answer_yes() {
-    await "a question is asked" yes has_question
-    focus_window "$question_width" "$question_height"
-    key Return
-}
-question_width=""
-question_height=""
-# A question box: a window of the menu that is neither the menu nor one of its own dialogs.
-has_question() {
-    local window geometry
-    for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
-        [ "$window" = "$menu_window" ] && continue
-        geometry=$(xdotool getwindowgeometry --shell "$window")
-        question_width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
-        question_height=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
-        if [ "$question_width" != 323 ] && [ "$question_width" != 426 ]; then
-            echo yes
-            return
-        fi
-    done
-    echo no
-}
-
 has_chooser() { [ "$(window_at 323 199)" != none ] && echo yes || echo no; }
 
 start_display

@@ -210,6 +210,42 @@ window_at() { # width height
     echo none
 }
 
+# The keyboard goes to the window the menu opened: a bare X server gives it to nobody.
+focus_window() { # width height
+    local window geometry
+    for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
+        geometry=$(xdotool getwindowgeometry --shell "$window")
+        if grep -qx "WIDTH=$1" <<<"$geometry" && grep -qx "HEIGHT=$2" <<<"$geometry"; then
+            xdotool windowfocus --sync "$window"
+            return
+        fi
+    done
+}
+
+# Answers the question box that is up with its default button, Yes.
+answer_yes() {
+    await "a question is asked" yes has_question
+    focus_window "$question_width" "$question_height"
+    key Return
+}
+question_width=""
+question_height=""
+# A question box: a window of the menu that is neither the menu nor one of its own dialogs.
+has_question() {
+    local window geometry
+    for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
+        [ "$window" = "$menu_window" ] && continue
+        geometry=$(xdotool getwindowgeometry --shell "$window")
+        question_width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
+        question_height=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
+        if [ "$question_width" != 323 ] && [ "$question_width" != 426 ]; then
+            echo yes
+            return
+        fi
+    done
+    echo no
+}
+
 # Waits for the menu to end by itself and leaves its exit status in $menu_status ("still running" when it
 # did not end). Not to be called in a subshell: only this shell can collect the menu's status.
 menu_status=""

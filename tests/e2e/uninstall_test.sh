@@ -12,9 +12,6 @@ c=$machine/drive_c
 windows=$c/WINDOWS
 grpconv='HKCU\Software\Microsoft\Windows\CurrentVersion\GrpConv'
 
-state() { # path: "present" or "gone"
-    [ -e "$1" ] && echo present || echo gone
-}
 registry_state() { # key [value]: "present" or "gone"
     if [ $# -eq 2 ]; then
         "$reg_tool" --machine "$machine" query "$1" /v "$2" >/dev/null 2>&1 && echo present || echo gone
@@ -22,7 +19,7 @@ registry_state() { # key [value]: "present" or "gone"
         "$reg_tool" --machine "$machine" query "$1" >/dev/null 2>&1 && echo present || echo gone
     fi
 }
-recorded() { # the settings file's keys for the item
+recorded_keys() { # the settings file's keys for the item
     grep -a '^VORTEX RALLY' "$windows/tavox.ini" | cut -d= -f1 | tr '\n' ' '
 }
 list_border() { probe 20 72; }
@@ -41,7 +38,7 @@ expect "the installer left a program group" "$(registry_state "$grpconv\\MapGrou
 
 start_menu
 await "the demos page is ready" "srgb(192,192,192)" list_border
-expect "the menu recorded the game" "$(recorded)" "VORTEX RALLY VORTEX RALLY_ VORTEX RALLY__ "
+expect "the menu recorded the game" "$(recorded_keys)" "VORTEX RALLY VORTEX RALLY_ VORTEX RALLY__ "
 
 # To the page bar, down its nine Czech sections to Installed, into the list, to the commands, from Run to
 # Uninstall, and press it.
@@ -60,7 +57,7 @@ done
 expect "the uninstall entry is gone" \
     "$(registry_state 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vortex Rally')" gone
 expect "the program group is unregistered" "$(registry_state "$grpconv\\MapGroups" "Vortex Rally")" gone
-expect "the menu forgot the game" "$(recorded)" ""
+expect "the menu forgot the game" "$(recorded_keys)" ""
 expect "the menu still runs" "$(kill -0 "$menu_pid" 2>/dev/null && echo running)" running
 
 e2e_result
