@@ -20,7 +20,8 @@ start_bench() {
     trap 'exit 1' INT TERM
     mkdir -m 700 "$work/runtime"
     export XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=xcb
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    # -noreset: a server that resets after each run refuses the next run that connects meanwhile.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do
         [ -s "$work/display" ] && break

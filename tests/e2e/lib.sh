@@ -88,6 +88,10 @@ e2e_abort() {
     if ! menu_alive; then
         echo "The menu has ended; it wrote:"
         head -n 12 "$work/menu.log"
+        if [ -n "$xvfb_pid" ]; then
+            echo "The X server on $DISPLAY $(kill -0 "$xvfb_pid" 2>/dev/null && echo runs || echo has ended); it wrote:"
+            tail -n 5 "$work/xvfb.log"
+        fi
     fi
     exit 1
 }
@@ -109,17 +113,49 @@ await_change() { # name old command...
     echo "ok: $name"
 }
 
-# A private X server at 1024x768 in true colour; its display number comes back once it accepts clients.
-start_display() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# Whether the process holds display N: clients (libxcb) try the abstract socket "@/tmp/.X11-unix/XN" first,
+# and only one process can listen on that name, so its holder is the server they reach.
+holds_display() { # pid number
+    local inode
+    inode=$(awk -v name="@/tmp/.X11-unix/X$2" '$8 == name && $4 == "00010000" { print $7 }' /proc/net/unix)
+    [ -n "$inode" ] && [ -n "$(find "/proc/$1/fd" -lname "socket:\[$inode\]" 2>/dev/null)" ]
+}
+
+# One try at a private X server: true when it reported a display that it holds and that answers.
+try_display() {
+    : >"$work/display"
+    # -noreset: by default the server resets whenever its last client leaves, and a client that connects
+    # meanwhile (the menu started after a probe, or started again) is refused.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
-    local deadline=$((SECONDS + e2e_timeout_s))
-    until [ -s "$work/display" ] || [ "$SECONDS" -ge "$deadline" ]; do
+    local deadline=$((SECONDS + e2e_timeout_s)) number
+    until [ -s "$work/display" ] || [ "$SECONDS" -ge "$deadline" ] || ! kill -0 "$xvfb_pid" 2>/dev/null; do
         sleep 0.1
     done
-    [ -s "$work/display" ] || { echo "FAILED: Xvfb did not start" && cat "$work/xvfb.log" && exit 1; }
-    DISPLAY=":$(head -n 1 "$work/display")"
-    export DISPLAY
+    number=$(head -n 1 "$work/display")
+    if [ -n "$number" ] && holds_display "$xvfb_pid" "$number" &&
+        [ "$(DISPLAY=":$number" xdotool getdisplaygeometry 2>/dev/null)" = "1024 768" ]; then
+        DISPLAY=":$number"
+        export DISPLAY
+        return 0
+    fi
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+    return 1
+}
+
+# A private X server at 1024x768 in true colour. Other test runs on the machine start theirs at the same
+# time, so a server that lost its display to another, or does not answer, is replaced by a new one.
+start_display() {
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        try_display && return 0
+        echo "Xvfb try $attempt gave no display of its own:"
+        cat "$work/xvfb.log"
+    done
+    echo "FAILED: Xvfb did not start"
+    exit 1
 }
 
 # The settings of a reader who chose the language before: Czech, the edition's own, or English.
