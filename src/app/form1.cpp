@@ -46,9 +46,22 @@ TForm1::TForm1(FormServices form_services, StartupOptions startup)
     resize(637, 465);
     CreateComponents();
     WireHandlers();
+    services.launcher.SetWaitHook([this](bool waiting) { WaitChanged(waiting); });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    services.launcher.SetWaitHook({});
+}
+
+// The hourglass over every window of the menu while a started program runs: it is all that keeps a reader
+// from starting a second command meanwhile.
+void TForm1::WaitChanged(bool waiting) {
+    if (waiting) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+}
 
 bool TForm1::FormCreate() {
     navigation.FirstVisible = 1;

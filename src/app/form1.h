@@ -213,6 +213,7 @@ private:
     std::string RowText(int index) const;
     bool RowBold(int index) const;
     void ThumbForPage();
+    void WaitChanged(bool waiting);
     QImage& Surface() { return PaintBox1->Surface(); }
 
     std::array<FormLabel*, 15> rows_{};

@@ -42,9 +42,23 @@ void FormFixture::MakeLauncher(std::string runner) {
 }
 
 void FormFixture::RecordWindowsPrograms() {
+    MakeRecordingLauncher("");
+}
+
+void FormFixture::HoldWindowsPrograms() {
+    const std::string release = (machine_.Root() / "release").string();
+    MakeRecordingLauncher("while [ ! -e '" + release + "' ]; do sleep 0.01; done\n");
+}
+
+void FormFixture::ReleasePrograms() {
+    WriteFile(machine_.Root() / "release", "");
+}
+
+void FormFixture::MakeRecordingLauncher(const std::string& after_recording) {
     started_log_ = machine_.Root() / "started.log";
     const std::filesystem::path runner = machine_.Root() / "recording-runner";
-    WriteScript(runner, "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + started_log_.string() + "'\n");
+    WriteScript(runner,
+                "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + started_log_.string() + "'\n" + after_recording);
     MakeLauncher("'" + runner.string() + "'");
 }
 

@@ -98,6 +98,9 @@ public:
     // Hands Windows programs to a runner that only records their command lines, in place of Wine. Call
     // before Start(). Host programs (the sample CD's stand-ins) still run as they are.
     void RecordWindowsPrograms();
+    // The same, and each recorded program then runs until ReleasePrograms() is called.
+    void HoldWindowsPrograms();
+    void ReleasePrograms();
     // Writes a Windows program (an MZ header and nothing else) at a Windows path, for the recording runner.
     void WriteWindowsProgram(std::string_view windows_path);
     // The command lines the runner recorded so far, as the runner received them, in the order they began.
@@ -105,6 +108,7 @@ public:
 
 private:
     void MakeLauncher(std::string runner);
+    void MakeRecordingLauncher(const std::string& after_recording);
 
     TestMachine machine_;
     RecordingMessageBoxes messages_;
