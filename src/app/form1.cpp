@@ -57,10 +57,16 @@ TForm1::~TForm1() {
 // from starting a second command meanwhile.
 void TForm1::WaitChanged(bool waiting) {
     if (waiting) {
+        ++waits_;
         QApplication::setOverrideCursor(Qt::WaitCursor);
         return;
     }
+    --waits_;
     QApplication::restoreOverrideCursor();
+    if (waits_ == 0 && close_pending_) {
+        close_pending_ = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    }
 }
 
 bool TForm1::FormCreate() {
@@ -286,6 +292,13 @@ void TForm1::showEvent(QShowEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    // A close asked for while a started program runs is held until it ended: the flow that started it goes
+    // on afterwards and needs its window.
+    if (waits_ > 0) {
+        close_pending_ = true;
+        event->ignore();
+        return;
+    }
     FormDestroy();
     event->accept();
 }

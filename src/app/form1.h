@@ -222,6 +222,8 @@ private:
     QColor text_color_ = Qt::black;
     bool activated_ = false;
     bool destroyed_ = false;
+    int waits_ = 0; // started programs being waited for, nested
+    bool close_pending_ = false;
     bool thumb_dragging_ = false;
 };
 

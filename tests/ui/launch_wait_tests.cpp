@@ -55,5 +55,22 @@ TEST_F(LaunchWaitTest, TheHourglassStandsOverTheMenuForTheWholeWait) {
     EXPECT_EQ(OverrideShape(), std::nullopt);
 }
 
+TEST_F(LaunchWaitTest, ExitDuringAWaitClosesTheMenuOnlyAfterTheProgramEnded) {
+    const std::size_t sounds_before = fixture_.Sound().Played().size();
+    bool visible_after_exit = false;
+    std::size_t sounds_after_exit = 0;
+    EXPECT_TRUE(WaitWith([&] {
+        Form().ExitLabel->events.click();
+        QApplication::processEvents();
+        visible_after_exit = Form().isVisible();
+        sounds_after_exit = fixture_.Sound().Played().size();
+    }));
+    EXPECT_TRUE(visible_after_exit);
+    EXPECT_EQ(sounds_after_exit, sounds_before) << "no goodbye while the program runs";
+    EXPECT_TRUE(Form().isVisible()) << "the flow that waited goes on with its window";
+    EXPECT_TRUE(test::WaitUntil([&] { return !Form().isVisible(); }));
+    EXPECT_EQ(fixture_.Sound().Played().size(), sounds_before + 1);
+}
+
 } // namespace
 } // namespace tavox
