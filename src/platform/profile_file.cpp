@@ -105,21 +105,26 @@ std::string_view ValueOf(std::string_view key_line) {
     return value;
 }
 
-int ParseWindowsInteger(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && IsBlank(s[i])) {
-        ++i;
-    }
+// A decimal number with an optional sign and blanks around it, and nothing else; out-of-range values are
+// clamped to the int range.
+std::optional<int> ParseDecimal(std::string_view s) {
+    s = Trim(s);
     bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    if (s.empty()) {
+        return std::nullopt;
     }
     // Accumulate the magnitude saturated just past the int range, then clamp.
     constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<int>::max()} + 1;
     std::int64_t magnitude = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        magnitude = std::min(kLimit, magnitude * 10 + (s[i] - '0'));
+    for (const char c : s) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        magnitude = std::min(kLimit, magnitude * 10 + (c - '0'));
     }
     return static_cast<int>(negative ? -magnitude : std::min(magnitude, kLimit - 1));
 }
@@ -393,7 +398,7 @@ std::string ProfileFile::ReadString(std::string_view section, std::string_view k
 
 int ProfileFile::ReadInteger(std::string_view section, std::string_view key, int default_value) const {
     const auto value = FindValue(section, key);
-    return value && !value->empty() ? ParseWindowsInteger(*value) : default_value;
+    return value ? ParseDecimal(*value).value_or(default_value) : default_value;
 }
 
 bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool default_value) const {

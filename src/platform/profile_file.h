@@ -25,8 +25,8 @@ public:
     // missing.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view default_value) const;
-    // Windows' integer reading: optional sign, leading digits, stops at the first other character (no digits
-    // give 0); the default when the key is missing or its value is empty. Out-of-range values are clamped.
+    // A decimal number, blanks and an optional sign around it; the default when the key is missing or its
+    // value is not such a number ("3 demos", "abc", empty). Out-of-range values are clamped.
     int ReadInteger(std::string_view section, std::string_view key, int default_value) const;
     // True when the integer value is not 0.
     bool ReadBool(std::string_view section, std::string_view key, bool default_value) const;

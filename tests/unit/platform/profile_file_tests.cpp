@@ -116,19 +116,24 @@ TEST_F(ProfileRead, FollowsWindowsNameAndValueRules) {
     EXPECT_FALSE(ini.SectionExists("unterminated"));
 }
 
-TEST_F(ProfileRead, IntegersAsWindowsReadsThem) {
+TEST_F(ProfileRead, IntegersAreWholeDecimalNumbersElseTheDefault) {
     const std::pair<std::optional<std::string>, int> cases[] = {
-        {"-12abc", -12},
+        {"-12abc", 5},
+        {"3 demos", 5},
+        {"2 (rar)", 5},
         {"+7", 7},
-        {"abc", 0},
+        {"abc", 5},
         {"", 5},
         {std::nullopt, 5},
         {"  42  ", 42},
         {"'13'", 13},
         {"\" -3\"", -3},
         {"\"\"", 5},
-        {"0x10", 0},
-        {"-", 0},
+        {"0x10", 5},
+        {"-", 5},
+        {"+", 5},
+        {"1e3", 5},
+        {"'9 '", 9},
         {"2147483647", INT_MAX},
         {"2147483648", INT_MAX},
         {"-2147483648", INT_MIN},
@@ -150,7 +155,8 @@ TEST_F(ProfileRead, IntegersAsWindowsReadsThem) {
     WriteFile(path_, "[B]\r\nyes=2\r\nno=0\r\nword=abc\r\n");
     EXPECT_TRUE(ini.ReadBool("B", "yes", false));
     EXPECT_FALSE(ini.ReadBool("B", "no", true));
-    EXPECT_FALSE(ini.ReadBool("B", "word", true));
+    EXPECT_TRUE(ini.ReadBool("B", "word", true));
+    EXPECT_FALSE(ini.ReadBool("B", "word", false));
     EXPECT_TRUE(ini.ReadBool("B", "missing", true));
 }
 
