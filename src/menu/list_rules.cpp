@@ -19,8 +19,15 @@ std::int32_t ThumbTop(std::int32_t count, std::int32_t current, std::int32_t k) 
 
 TrackSelection TrackRule(std::int32_t count, std::int32_t y) {
     y = std::clamp(y, 1, 250);
-    const double per_item = 250.0 / count;
-    const std::int32_t item = std::clamp(RoundHalfEven(y / per_item), 1, count);
+    // y / (250 / count) in integers: in binary floating point 250 / 15 comes out a little high, which turns
+    // the exact halves (y 125 of 15 items is 7.5) into values just below them.
+    const std::int64_t scaled = std::int64_t{y} * count;
+    std::int64_t rounded = scaled / 250;
+    const std::int64_t twice_rest = 2 * (scaled % 250);
+    if (twice_rest > 250 || (twice_rest == 250 && rounded % 2 != 0)) {
+        ++rounded;
+    }
+    const auto item = static_cast<std::int32_t>(std::clamp<std::int64_t>(rounded, 1, count));
     const std::int32_t first = std::max(count - item >= 14 ? item : count - 14, 1);
     return {item, first};
 }
