@@ -193,7 +193,8 @@ void TForm1::DemosLabelClick(int row) {
 }
 
 void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == Qt::AltModifier) {
+    // The keypad's Enter comes with the keypad flag, which is no key held down.
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (shift & ~Qt::KeypadModifier) == Qt::AltModifier) {
         // Full-screen mode is stored and shown only; switching it changes nothing on the window.
         return;
     }

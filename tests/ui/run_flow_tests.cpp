@@ -183,6 +183,27 @@ TEST_F(RunFlowTest, NothingStartsWhenTheChoiceIsClosedOrTheItemIsNotRunnable) {
     ExpectOnlyTheControlStarts();
 }
 
+TEST_F(RunFlowTest, AltWithEitherEnterKeyRunsNothing) {
+    Form().catalogue.Demos[1] = Installed("C:\\Games\\Lunar", "LUNAR.EXE", "LUNAR.EXE");
+    Form().navigation.CurrentPage = PageKind::Demos;
+    Form().navigation.CurrentItem = 1;
+    Form().navigation.FocusZone = 2;
+    Form().navigation.CursorItem = 20; // the Run command is framed
+    const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(&Form(), &event);
+    };
+    press(Qt::Key_Return, Qt::AltModifier);
+    press(Qt::Key_Enter, Qt::AltModifier | Qt::KeypadModifier);
+    // Without Alt the keypad's Enter runs the framed command.
+    press(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_TRUE(test::WaitUntil([&] { return !fixture_.StartedPrograms().empty(); }));
+    Form().catalogue.Demos[2] = Installed("C:\\Control", "CONTROL.EXE", "CONTROL.EXE");
+    EXPECT_EQ(RunAndWait(PageKind::Demos, 2), "C:\\Control\\CONTROL.EXE");
+    EXPECT_EQ(fixture_.StartedPrograms(),
+              (Started{"C:\\Games\\Lunar\\LUNAR.EXE", "C:\\Control\\CONTROL.EXE"}));
+}
+
 TEST(VersionDialog, ButtonsInListOrderUnderAQuestionWrappedToHalfTheScreen) {
     const QString question = QStringLiteral("Which version of game do you want to run? ").repeated(12);
     const QStringList labels{"Software", "3Dfx", "Direct3D"};
