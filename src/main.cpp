@@ -1,6 +1,7 @@
 // tavox95: the TAVOX CD menu. The first argument keeps its meaning ("A": started by the CD's start program,
 // "T": show each installer command first); a disc may follow it or stand alone; options follow them.
 #include "app/disc_start.h"
+#include "app/entry_rule.h"
 #include "app/form1.h"
 #include "catalogue/path_helpers.h"
 #include "installer/launcher.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMessageBox>
 #include <QPainter>
 
 #include <cctype>
@@ -238,9 +238,8 @@ int main(int argc, char* argv[]) {
         options.startup.program_path =
             own ? *own : std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";
     }
-    if (options.startup.first_argument != "A" && !options.startup.program_path.starts_with('C')) {
-        QMessageBox::information(nullptr, QStringLiteral("TAVOX CD"),
-                                 QStringLiteral("Please, run TAVOX.EXE!"));
+    if (tavox::ScreenMessageBoxes boxes(nullptr);
+        !tavox::EntryAllowed(options.startup.first_argument, options.startup.program_path, boxes)) {
         return 0;
     }
 

@@ -1,6 +1,8 @@
 // The main window over the sample CD: its components by name, the pages, the list and the keyboard.
 #include "support/form_fixture.h"
 
+#include "app/entry_rule.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -149,6 +151,29 @@ TEST_F(Form1Test, TheInstalledPageListsWhatTheSettingsRecord) {
     EXPECT_EQ(form().catalogue.Installed[1].InstallType, 2);
     EXPECT_FALSE(settings.ValueExists("CD0199", "Gone game")) << "a stale record is forgotten";
     EXPECT_TRUE(settings.ValueExists("CD1197", "Too old")) << "issues before 1998 are left alone";
+}
+
+TEST(EntryRule, OnlyTheStartProgramOrADiskCopyStartsTheMenu) {
+    struct Case {
+        const char* argument;
+        const char* path;
+        bool allowed;
+    };
+    for (const Case& c :
+         {Case{"A", "D:\\TAVOX\\TAVOX95.EXE", true}, Case{"", "C:\\TAVOXCD\\TAVOX95.EXE", true},
+          Case{"T", "C:\\X.EXE", true}, Case{"a", "D:\\TAVOX\\TAVOX95.EXE", false},
+          Case{"", "D:\\TAVOX\\TAVOX95.EXE", false}, Case{"T", "c:\\TAVOXCD\\TAVOX95.EXE", false}}) {
+        test::RecordingMessageBoxes messages;
+        EXPECT_EQ(EntryAllowed(c.argument, c.path, messages), c.allowed) << c.argument << " " << c.path;
+        if (c.allowed) {
+            EXPECT_TRUE(messages.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(messages.shown.size(), 1U);
+        EXPECT_EQ(messages.shown[0].kind, MessageKind::Plain) << "a box without an icon";
+        EXPECT_EQ(messages.shown[0].caption, QStringLiteral("TAVOX CD"));
+        EXPECT_EQ(messages.shown[0].text, QStringLiteral("Please, run TAVOX.EXE!"));
+    }
 }
 
 } // namespace
