@@ -109,7 +109,9 @@ public:
     void BackgroundImageMouseMove();
 
     // The small picture and the viewer.
-    void LoadSmallPicture(const std::string& base);
+    // False when the picture could not be loaded: the box was shown and the picture area and the marks
+    // keep what they showed.
+    bool LoadSmallPicture(const std::string& base);
     bool PrevPicture(const std::string& base) const;
     bool NextPicture(const std::string& base) const;
     // The picture base of the current demo or hotshot; empty on other pages.

@@ -28,25 +28,35 @@ bool TForm1::NextPicture(const std::string& base) const {
         PictureJpegPath(folders.CdMenuDir, base, navigation.PictureNumber + 1));
 }
 
-void TForm1::LoadSmallPicture(const std::string& base) {
+bool TForm1::LoadSmallPicture(const std::string& base) {
     if (HasNoPictures(base)) {
-        return;
+        return true;
     }
     const FileSystem& files = services.machine.Files();
     const std::string bitmap = FirstPictureBitmapPath(folders.CdMenuDir, base, screen_state.ColorDepth);
+    const auto show_error = [this](const QString& text) {
+        services.messages.Show(MessageKind::Error, QStringLiteral("Error"), text);
+        return false;
+    };
     if (navigation.PictureNumber == 1 && files.FileExists(bitmap)) {
         const QString host = QString::fromStdString(files.HostPath(bitmap)->string());
-        if (navigation.CurrentPage == PageKind::Demos && DemosArray::Contains(navigation.CurrentItem) &&
-            navigation.CurrentItem <= 17) {
-            TDemos& demo = catalogue.Demos[navigation.CurrentItem];
-            QImage& slot = paint.DemoPictures[static_cast<std::size_t>(navigation.CurrentItem - 1)];
-            if (demo.PictureCached == 0) {
-                slot = QImage(host);
-                demo.PictureCached = 1;
-            }
-            paint.WorkBitmap = slot;
+        const bool cached_slot = navigation.CurrentPage == PageKind::Demos &&
+                                 DemosArray::Contains(navigation.CurrentItem) && navigation.CurrentItem <= 17;
+        QImage* slot =
+            cached_slot ? &paint.DemoPictures[static_cast<std::size_t>(navigation.CurrentItem - 1)] : nullptr;
+        if (slot != nullptr && catalogue.Demos[navigation.CurrentItem].PictureCached != 0) {
+            paint.WorkBitmap = *slot;
         } else {
-            paint.WorkBitmap = QImage(host);
+            const QImage loaded(host);
+            // Nothing is cached or drawn from a file that is no bitmap: the next try reports it again.
+            if (loaded.isNull()) {
+                return show_error(QStringLiteral("Bitmap image is not valid"));
+            }
+            if (slot != nullptr) {
+                *slot = loaded;
+                catalogue.Demos[navigation.CurrentItem].PictureCached = 1;
+            }
+            paint.WorkBitmap = loaded;
         }
     } else {
         const std::string jpeg = PictureJpegPath(folders.CdMenuDir, base, navigation.PictureNumber);
@@ -57,9 +67,7 @@ void TForm1::LoadSmallPicture(const std::string& base) {
         const JpegDecodeResult decoded =
             decoder.DecodeFile(files.HostPath(jpeg).value_or(std::filesystem::path()));
         if (decoded.error) {
-            services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
-                                   PictureErrorText(*decoded.error, jpeg));
-            return;
+            return show_error(PictureErrorText(*decoded.error, jpeg));
         }
         paint.WorkBitmap = ToQImage(decoded.image);
     }
@@ -78,6 +86,7 @@ void TForm1::LoadSmallPicture(const std::string& base) {
     } else {
         RightSpot->setVisible(screen_state.ColorDepth > 8);
     }
+    return true;
 }
 
 void TForm1::LeftSpot2Click() {
@@ -86,7 +95,9 @@ void TForm1::LeftSpot2Click() {
     }
     --navigation.PictureNumber;
     const std::string base = CurrentPictureBase();
-    LoadSmallPicture(base);
+    if (!LoadSmallPicture(base)) {
+        return;
+    }
     if (PrevPicture(base)) {
         LeftSpot->show();
     } else {
@@ -102,7 +113,9 @@ void TForm1::RightSpot2Click() {
     }
     ++navigation.PictureNumber;
     const std::string base = CurrentPictureBase();
-    LoadSmallPicture(base);
+    if (!LoadSmallPicture(base)) {
+        return;
+    }
     if (NextPicture(base)) {
         RightSpot->show();
     } else {

@@ -251,8 +251,7 @@ void TForm2::FormClose() {
     if (depth < 16) {
         owner_.navigation.PictureNumber = 1;
     }
-    owner_.LoadSmallPicture(PictureBase);
-    if (depth < 16) {
+    if (!owner_.LoadSmallPicture(PictureBase) || depth < 16) {
         return;
     }
     if (owner_.PrevPicture(PictureBase)) {

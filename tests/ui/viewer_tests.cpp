@@ -279,6 +279,52 @@ TEST_F(ViewerTest, ADamagedPictureIsReportedAndEveryLaterStepOnlyPlaysNoUntilClo
     EXPECT_FALSE(viewer->isVisible());
 }
 
+// A failed load ends the step: the small view keeps the picture it showed and its marks.
+TEST_F(ViewerTest, ASmallPictureThatFailsToLoadLeavesTheSmallViewAsItWas) {
+    WriteSeries(3);
+    Write(2, "not a picture");
+    ASSERT_TRUE(form().LoadSmallPicture("SHOTS\\GAME"));
+    ASSERT_FALSE(form().LeftSpot->isVisible());
+    ASSERT_TRUE(form().RightSpot->isVisible());
+    form().RightSpot2Click();
+    ASSERT_EQ(fixture.Messages().shown.size(), 1U);
+    EXPECT_EQ(fixture.Messages().shown[0].text, QStringLiteral("JPEG error #%1").arg(JERR_NO_SOI));
+    EXPECT_EQ(form().paint.WorkBitmap.width(), WidthOf(1) / 2);
+    EXPECT_FALSE(form().LeftSpot->isVisible()) << "no way back from a picture never shown";
+
+    // The same when the viewer closes on a picture that cannot be read any more.
+    form().navigation.PictureNumber = 1;
+    ASSERT_TRUE(form().LoadSmallPicture("SHOTS\\GAME"));
+    const auto viewer = Open(3);
+    Write(3, "not a picture");
+    KeyUp(viewer.get(), Qt::Key_Escape);
+    EXPECT_EQ(fixture.Messages().shown.size(), 2U);
+    EXPECT_EQ(form().paint.WorkBitmap.width(), WidthOf(1) / 2);
+    EXPECT_FALSE(form().LeftSpot->isVisible());
+}
+
+TEST_F(ViewerTest, AFirstPictureBitmapThatIsNoBitmapIsReportedAndNotKept) {
+    WriteSeries(2);
+    form().navigation.PictureNumber = 2;
+    ASSERT_TRUE(form().LoadSmallPicture("SHOTS\\GAME"));
+    const std::string bitmap = "E:\\TAVOX\\RGB\\SHOTS\\GAME01.BMP";
+    fixture.Machine().Write(bitmap, "BM not a bitmap");
+    form().catalogue.Demos[1].PictureCached = 0; // the sample CD's first demo was shown at start-up
+    form().navigation.PictureNumber = 1;
+    EXPECT_FALSE(form().LoadSmallPicture("SHOTS\\GAME"));
+    ASSERT_EQ(fixture.Messages().shown.size(), 1U);
+    EXPECT_EQ(fixture.Messages().shown[0].kind, MessageKind::Error);
+    EXPECT_EQ(fixture.Messages().shown[0].text, QStringLiteral("Bitmap image is not valid"));
+    EXPECT_EQ(form().paint.WorkBitmap.width(), WidthOf(2) / 2) << "the picture shown before stays";
+
+    // Once the file is readable, the picture shows: nothing empty was kept for the demo.
+    QImage picture(200, 150, QImage::Format_RGB32);
+    picture.fill(kPictureColour);
+    picture.save(QString::fromStdString(fixture.Machine().Host(bitmap).string()), "BMP");
+    EXPECT_TRUE(form().LoadSmallPicture("SHOTS\\GAME"));
+    EXPECT_EQ(form().paint.WorkBitmap.size(), QSize(200, 150));
+}
+
 TEST_F(ViewerTest, AMissingPictureIsReportedByItsWindowsPathAndAViewerStillOpens) {
     Write(2, Jpeg(2));
     const auto viewer = Open(1);
