@@ -99,14 +99,6 @@ bool TForm1::FormCreate() {
     Machine& machine = services.machine;
     folders.SystemDir = AddSlash(machine.SystemDir());
     folders.WindowsDir = AddSlash(machine.WindowsDir());
-    folders.TempDir = AddSlash(GetEnv(machine, "TMP"));
-    if (!DirExists(machine.Files(), folders.TempDir)) {
-        folders.TempDir = "C:\\";
-    }
-    const std::string programs = AddSlash(machine.ShellFolder("Programs"));
-    folders.StartMenuDir = programs.empty() ? folders.WindowsDir + "Start Menu\\Programs\\" : programs;
-    const std::string desktop = AddSlash(machine.ShellFolder("Desktop"));
-    folders.DesktopDir = desktop.empty() ? folders.WindowsDir + "Desktop\\" : desktop;
 
     Settings.emplace(machine.Files()
                          .HostPath(folders.WindowsDir + std::string(kSettingsFileName))
@@ -135,6 +127,20 @@ bool TForm1::FormCreate() {
     return true;
 }
 
+// The user's folders hold the profile's name, whose letters are in the edition's code page: read them once
+// the catalogue told which that is.
+void TForm1::ReadUserFolders() {
+    const Machine& machine = services.machine;
+    folders.TempDir = AddSlash(GetEnv(machine, "TMP"));
+    if (!DirExists(machine.Files(), folders.TempDir)) {
+        folders.TempDir = "C:\\";
+    }
+    const std::string programs = AddSlash(machine.ShellFolder("Programs"));
+    folders.StartMenuDir = programs.empty() ? folders.WindowsDir + "Start Menu\\Programs\\" : programs;
+    const std::string desktop = AddSlash(machine.ShellFolder("Desktop"));
+    folders.DesktopDir = desktop.empty() ? folders.WindowsDir + "Desktop\\" : desktop;
+}
+
 void TForm1::LoadMainBitmaps() {
     const bool low_colour = screen_state.ColorDepth < 9;
     BackgroundImage->SetImage(
@@ -158,6 +164,7 @@ bool TForm1::FormActivate() {
         machine.SetNameCodePage(system);
         SetDefaultLabelCodePage(system);
     }
+    ReadUserFolders();
     DetectionContext detection{machine, *Settings, "", folders.CdDrive, folders.WindowsDir, ""};
     LoadResult loaded = LoadCatalogue(detection, catalogue);
     folders.CdMenuDir = loaded.CdMenuDir;

@@ -211,6 +211,7 @@ private:
     void CreateComponents();
     void WireHandlers();
     void LoadMainBitmaps();
+    void ReadUserFolders();
     void ShowCatalogueError(const std::string& message);
     std::string RowText(int index) const;
     bool RowBold(int index) const;

@@ -153,6 +153,26 @@ TEST_F(Form1Test, TheInstalledPageListsWhatTheSettingsRecord) {
     EXPECT_TRUE(settings.ValueExists("CD1197", "Too old")) << "issues before 1998 are left alone";
 }
 
+// The user's profile on a Czech Windows: "Jiří" in code page 1250, the edition's.
+TEST(Form1StartUp, TheUserFoldersKeepTheLettersOfTheEditionsCodePage) {
+    FormFixture fixture;
+    Registry& registry = fixture.Machine().Get().Reg();
+    const std::string profile = "C:\\users\\Ji\u0159\u00ed"; // UTF-8, as the registry files hold it
+    const std::string shell_folders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    ASSERT_TRUE(registry.WriteString(RegistryRoot::CurrentUser, shell_folders, "Programs",
+                                     profile + "\\Start Menu\\Programs"));
+    ASSERT_TRUE(
+        registry.WriteString(RegistryRoot::CurrentUser, shell_folders, "Desktop", profile + "\\Desktop"));
+    ASSERT_TRUE(registry.WriteString(RegistryRoot::CurrentUser, "Environment", "TMP", profile + "\\Temp"));
+    std::filesystem::create_directories(fixture.Machine().Host("C:\\") / "users" / "Ji\u0159\u00ed" / "Temp");
+    ASSERT_TRUE(fixture.Start());
+
+    const std::string in_1250 = "C:\\users\\Ji\xF8\xED";
+    EXPECT_EQ(fixture.Form().folders.StartMenuDir, in_1250 + "\\Start Menu\\Programs\\");
+    EXPECT_EQ(fixture.Form().folders.DesktopDir, in_1250 + "\\Desktop\\");
+    EXPECT_EQ(fixture.Form().folders.TempDir, in_1250 + "\\Temp\\") << "the folder exists under that name";
+}
+
 TEST(EntryRule, OnlyTheStartProgramOrADiskCopyStartsTheMenu) {
     struct Case {
         const char* argument;
