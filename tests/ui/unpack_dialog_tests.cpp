@@ -169,6 +169,21 @@ TEST_F(UnpackDialogTest, AMissingArchiveIsReportedOnce) {
     EXPECT_EQ(fixture.Form().folders.ChosenDir, "");
 }
 
+// The listing already found the archive broken and the install failed: nothing is unpacked into a folder
+// that the menu will not count as installed, and the error is not shown a second time.
+TEST_F(UnpackDialogTest, AnArchiveThatFailsToListIsNotExtracted) {
+    rw::Archive archive = FourFiles();
+    archive.entries[2].bad_header_crc = true;
+    UseArchive(archive, "0");
+    Run();
+    ASSERT_EQ(fixture.Messages().shown.size(), 1u);
+    EXPECT_EQ(fixture.Messages().shown[0].kind, MessageKind::Error);
+    EXPECT_FALSE(Extracted("A.TXT"));
+    EXPECT_FALSE(Extracted("B.TXT"));
+    EXPECT_EQ(fixture.Form().folders.ChosenDir, "");
+    EXPECT_EQ(final_caption, "100%");
+}
+
 TEST_F(UnpackDialogTest, NamesTheItemAndTheTargetInTheInterfaceLanguage) {
     UseArchive(FourFiles(), "4");
     fixture.Form().preferences.Language = 0;
