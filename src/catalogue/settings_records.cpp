@@ -2,9 +2,38 @@
 
 #include "catalogue/records.h"
 #include "catalogue/text_helpers.h"
+#include "platform/code_page.h"
 #include "platform/profile_file.h"
 
+#include <algorithm>
+
 namespace tavox {
+
+namespace {
+
+// Issue sections of 1998 and later: "CD" + MMYY whose year digits read 98 or more.
+bool IsShownIssueSection(const std::string& section) {
+    if (EqualsIgnoringCase(section, "Main")) {
+        return false;
+    }
+    const std::string year = section.size() >= 6 ? section.substr(4, 2) : std::string();
+    int value = 0;
+    for (const char c : year) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        value = value * 10 + (c - '0');
+    }
+    return year.size() == 2 && value >= 98;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return UpperCaseAscii(std::string(1, x)) < UpperCaseAscii(std::string(1, y));
+    });
+}
+
+} // namespace
 
 std::string CdSection(std::string_view issue) {
     return "CD" + std::string(issue);
@@ -27,22 +56,40 @@ void DeleteInstalledRecord(ProfileFile& settings, std::string_view section, std:
     settings.DeleteKey(section, name + "__");
 }
 
-std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings, std::string_view section) {
-    std::vector<RecordedItem> items;
-    for (const std::string& key : settings.ReadSection(section)) {
-        if (key.empty() || key.back() == '_') {
+std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings) {
+    std::vector<std::string> candidates;
+    for (const std::string& section : settings.ReadSections()) {
+        if (!IsShownIssueSection(section)) {
             continue;
         }
-        RecordedItem item;
-        item.ListName = key;
-        item.InstalledDir = settings.ReadString(section, key, "");
-        // An Uninstall list with commas keeps only its part before the first one, as it always has.
-        const std::vector<std::string> fields = SplitList(settings.ReadString(section, key + "_", ""));
-        std::string* const targets[] = {&item.Gamename, &item.RegUninstall, &item.Uninstall};
-        for (std::size_t i = 0; i < fields.size() && i < std::size(targets); ++i) {
-            *targets[i] = fields[i];
+        for (const std::string& key : settings.ReadSection(section)) {
+            if (!key.empty() && key.back() != '_') {
+                candidates.push_back(key + ";" + section);
+            }
         }
-        item.UnInstallName = settings.ReadString(section, key + "__", "");
+    }
+    std::stable_sort(candidates.begin(), candidates.end(), LessIgnoringCase);
+
+    std::vector<RecordedItem> items;
+    for (const std::string& candidate : candidates) {
+        // Split as one list, so a name holding a comma splits at it, as the menus always read it.
+        const std::vector<std::string> parts = SplitList(candidate);
+        RecordedItem item;
+        item.ListName = parts.empty() ? std::string() : parts[0];
+        const std::string section_name = parts.size() > 1 ? parts[1] : std::string();
+        item.Issue = section_name.size() > 2 ? section_name.substr(2, 4) : std::string();
+        const std::string section = CdSection(item.Issue);
+        item.InstalledDir = settings.ReadString(section, item.ListName, "");
+        // An Uninstall list with commas keeps only its part before the first one, as it always has.
+        const std::vector<std::string> fields =
+            SplitList(settings.ReadString(section, item.ListName + "_", ""));
+        if (fields.empty()) {
+            continue;
+        }
+        item.Gamename = fields[0];
+        item.RegUninstall = fields.size() > 1 ? fields[1] : std::string();
+        item.Uninstall = fields.size() > 2 ? fields[2] : std::string();
+        item.UnInstallName = settings.ReadString(section, item.ListName + "__", "");
         items.push_back(std::move(item));
     }
     return items;

@@ -31,9 +31,10 @@ void WriteInstalledRecord(ProfileFile& settings, std::string_view issue, const T
 // Forgets an item: all three keys.
 void DeleteInstalledRecord(ProfileFile& settings, std::string_view section, std::string_view list_name);
 
-// One item as a CD section records it.
+// One item as the settings file records it for an issue.
 struct RecordedItem {
     std::string ListName;
+    std::string Issue; // MMYY, from its section "CD" + MMYY
     std::string InstalledDir;
     std::string Gamename;
     std::string RegUninstall;
@@ -41,7 +42,9 @@ struct RecordedItem {
     std::string UnInstallName;
 };
 
-// The items of one CD section, in file order: every key that does not end with "_", with the keys beside it.
-std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings, std::string_view section);
+// The items that the menus of 1998 and later recorded, as the Installed page lists them: every key not
+// ending with "_" of every section "CD" + MMYY with a year of 98 or more, sorted by name without regard to
+// case, with the keys beside it. A key without its "_" companion is no record.
+std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings);
 
 } // namespace tavox

@@ -14,32 +14,6 @@
 
 namespace tavox {
 
-namespace {
-
-// Issue sections of 1998 and later: "CD" + MMYY whose year digits read 98 or more.
-bool IsShownIssueSection(const std::string& section) {
-    if (EqualsIgnoringCase(section, "Main")) {
-        return false;
-    }
-    const std::string year = section.size() >= 6 ? section.substr(4, 2) : std::string();
-    int value = 0;
-    for (const char c : year) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + (c - '0');
-    }
-    return year.size() == 2 && value >= 98;
-}
-
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return UpperCaseAscii(std::string(1, x)) < UpperCaseAscii(std::string(1, y));
-    });
-}
-
-} // namespace
-
 void TForm1::ResetPages() {
     catalogue.PageCount = 0;
 }
@@ -311,42 +285,20 @@ void TForm1::SetInstalledPage() {
     Image1->hide();
 
     ProfileFile& settings = *Settings;
-    std::vector<std::string> candidates;
-    for (const std::string& section : settings.ReadSections()) {
-        if (!IsShownIssueSection(section)) {
-            continue;
-        }
-        for (const std::string& key : settings.ReadSection(section)) {
-            if (!key.empty() && key.back() != '_') {
-                candidates.push_back(key + ";" + section);
-            }
-        }
-    }
-    std::stable_sort(candidates.begin(), candidates.end(), LessIgnoringCase);
-
     const FileSystem& files = services.machine.Files();
     catalogue.Installed.Clear();
     catalogue.InstalledCount = 1;
-    for (const std::string& candidate : candidates) {
-        const std::vector<std::string> parts = SplitList(candidate);
-        const std::string name = parts.empty() ? std::string() : parts[0];
-        const std::string section_name = parts.size() > 1 ? parts[1] : std::string();
-        const std::string issue = section_name.size() > 2 ? section_name.substr(2, 4) : std::string();
-        const std::string section = CdSection(issue);
+    for (const RecordedItem& record : ReadRecordedItems(settings)) {
         TDemos& entry = catalogue.Installed[catalogue.InstalledCount];
         entry = TDemos{};
-        entry.ListName = name;
-        entry.InstalledDir = settings.ReadString(section, name, "");
-        entry.Techinfo = "TAVOX CD " + issue.substr(0, std::min<std::size_t>(2, issue.size())) + "/" +
-                         (issue.size() > 2 ? issue.substr(2, 2) : std::string());
-        const std::vector<std::string> fields = SplitList(settings.ReadString(section, name + "_", ""));
-        if (fields.empty()) {
-            continue;
-        }
-        entry.Gamename = fields[0];
-        entry.Uninstall = fields.size() > 2 ? fields[2] : std::string();
-        entry.UnInstallName = settings.ReadString(section, name + "__", "");
-        entry.RegUninstall = fields.size() > 1 ? fields[1] : std::string();
+        entry.ListName = record.ListName;
+        entry.InstalledDir = record.InstalledDir;
+        entry.Techinfo = "TAVOX CD " + record.Issue.substr(0, std::min<std::size_t>(2, record.Issue.size())) +
+                         "/" + (record.Issue.size() > 2 ? record.Issue.substr(2, 2) : std::string());
+        entry.Gamename = record.Gamename;
+        entry.Uninstall = record.Uninstall;
+        entry.UnInstallName = record.UnInstallName;
+        entry.RegUninstall = record.RegUninstall;
         if (entry.UnInstallName.empty()) {
             const auto value = services.machine.Reg().ReadString(
                 RegistryRoot::LocalMachine,
@@ -366,7 +318,7 @@ void TForm1::SetInstalledPage() {
                 break;
             }
         } else {
-            DeleteInstalledRecord(settings, section, name);
+            DeleteInstalledRecord(settings, CdSection(record.Issue), record.ListName);
         }
     }
     catalogue.Installed[catalogue.InstalledCount].ListName.clear();

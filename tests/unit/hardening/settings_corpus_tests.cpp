@@ -124,13 +124,13 @@ TEST_F(HostileSettings, InstalledRecordsWithOddSeparatorsReadBackAsTheInstalledP
           "DOOM=C:\\DOOM\r\nDOOM_=DOOM.EXE,Doom,D*C:\\DOOM,F*C:\\x\r\n"
           "LONE_=orphan,,\r\n"
           "EMPTY=\r\n");
-    const std::vector<RecordedItem> items = ReadRecordedItems(settings, "CD0398");
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].Uninstall, "D*C:\\GAMES\\QUAKE") << "semicolons keep the list whole";
-    EXPECT_EQ(items[0].UnInstallName, "C:\\UNINST.EXE -f\"C:\\GAMES\\QUAKE\\u.log\"");
-    EXPECT_EQ(items[1].Uninstall, "D*C:\\DOOM") << "commas cut the list, as they always did";
-    EXPECT_EQ(items[2].ListName, "EMPTY");
-    EXPECT_EQ(items[2].Gamename, "");
+    const std::vector<RecordedItem> items = ReadRecordedItems(settings);
+    ASSERT_EQ(items.size(), 2u) << "neither a companion alone nor a key without one is a record";
+    EXPECT_EQ(items[0].ListName, "DOOM") << "sorted by name";
+    EXPECT_EQ(items[0].Uninstall, "D*C:\\DOOM") << "commas cut the list, as they always did";
+    EXPECT_EQ(items[1].Uninstall, "D*C:\\GAMES\\QUAKE") << "semicolons keep the list whole";
+    EXPECT_EQ(items[1].UnInstallName, "C:\\UNINST.EXE -f\"C:\\GAMES\\QUAKE\\u.log\"");
+    EXPECT_EQ(items[1].Issue, "0398");
 }
 
 // Registry files as detection meets them: an InstallType 4 demo is installed when its uninstall entry can be
