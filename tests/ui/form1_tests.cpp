@@ -153,6 +153,195 @@ TEST_F(Form1Test, TheInstalledPageListsWhatTheSettingsRecord) {
     EXPECT_TRUE(settings.ValueExists("CD1197", "Too old")) << "issues before 1998 are left alone";
 }
 
+TEST_F(Form1Test, ATwentyItemListScrollsByKeysAndArrows) {
+    CatalogueState& catalogue = form().catalogue;
+    for (int i = 1; i <= 20; ++i) {
+        catalogue.Demos[i] = TDemos{};
+        catalogue.Demos[i].ListName = "Item " + std::to_string(i);
+        catalogue.Demos[i].Picture = "NUL";
+    }
+    catalogue.DemoCount = 20;
+    form().SetDemosPage();
+    const auto at = [this] {
+        return std::pair{form().navigation.CurrentItem, form().navigation.FirstVisible};
+    };
+    for (int i = 1; i <= 15; ++i) {
+        Key(Qt::Key_Down);
+    }
+    EXPECT_EQ(at(), std::pair(16, 2));
+    EXPECT_EQ(RowText(15), QStringLiteral("Item 16"));
+    Key(Qt::Key_End);
+    EXPECT_EQ(at(), std::pair(20, 6));
+    EXPECT_EQ(RowText(1), QStringLiteral("Item 6"));
+    for (int i = 1; i <= 14; ++i) {
+        Key(Qt::Key_Up);
+    }
+    EXPECT_EQ(at(), std::pair(6, 6));
+    Key(Qt::Key_Up);
+    EXPECT_EQ(at(), std::pair(5, 5)) << "up from the top row scrolls back one row";
+    Key(Qt::Key_Home);
+    EXPECT_EQ(at(), std::pair(1, 1));
+
+    // The lit arrows beside the track step the same way.
+    for (int i = 1; i <= 16; ++i) {
+        form().DownSpot2->events.mouse_down(Qt::LeftButton, 0, 0);
+    }
+    EXPECT_EQ(at(), std::pair(17, 3));
+    form().UpSpot2->events.mouse_down(Qt::LeftButton, 0, 0);
+    form().UpSpot2->events.mouse_down(Qt::LeftButton, 0, 0);
+    form().UpSpot2->events.mouse_down(Qt::LeftButton, 0, 0);
+    EXPECT_EQ(at(), std::pair(14, 3));
+}
+
+// The first demo of the page, as a test makes it, shown in the panel.
+class DemoPanelTest : public Form1Test {
+protected:
+    TDemos& Demo() { return form().catalogue.Demos[1]; }
+    void Show(int language = 0) {
+        Demo().Picture = "NUL";
+        form().preferences.Language = language;
+        form().navigation.CurrentPage = PageKind::Demos;
+        form().navigation.CurrentItem = 1;
+        form().navigation.FirstVisible = 1;
+        form().SetDemos();
+    }
+};
+
+TEST_F(DemoPanelTest, DownAmongOnlyRunAndUninstallWrapsRound) {
+    Demo() = TDemos{};
+    Demo().Runnable = 1;
+    Demo().Removable = 1;
+    Show();
+    ASSERT_TRUE(form().RunButton->isVisible());
+    ASSERT_FALSE(form().InstallButton->isVisible());
+    ASSERT_FALSE(form().ReadmeButton->isVisible());
+    form().navigation.FocusZone = 2;
+    form().ShowCursor(20);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(form().navigation.CursorItem, 23);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(form().navigation.CursorItem, 20);
+}
+
+TEST_F(DemoPanelTest, TheBadgesFollowTheFlags) {
+    struct Case {
+        int flags;
+        const char* hardware; // nullptr: no hardware badge
+        bool net, czech;
+    };
+    for (const Case& c : {Case{11, "3Dfx", true, false}, Case{12, "Direct3D", true, false},
+                          Case{3, nullptr, false, true}, Case{0, nullptr, false, false}}) {
+        Demo().Flags = c.flags;
+        Show(1);
+        EXPECT_EQ(form().Label3D->isVisible(), c.hardware != nullptr) << c.flags;
+        if (c.hardware != nullptr) {
+            EXPECT_EQ(form().Label3D->Caption(), c.hardware) << c.flags;
+        }
+        EXPECT_EQ(form().LabelNet->isVisible(), c.net) << c.flags;
+        EXPECT_EQ(form().LabelCZ->isVisible(), c.czech) << c.flags;
+        if (c.czech) {
+            EXPECT_EQ(form().LabelCZ->Caption(), "\xC8"
+                                                 "esky");
+        }
+    }
+}
+
+TEST_F(DemoPanelTest, TheInstallCommandIsCaptionedInTheInterfaceLanguage) {
+    struct Case {
+        int language;
+        const char* install;
+        const char* setup;
+    };
+    for (const Case& c :
+         {Case{0, "Install", "Setup"}, Case{1, "Instaluj", "Nastav"}, Case{2, "Kur", "Kur"}}) {
+        Demo().NotInstalled = 1;
+        Demo().SetupName = "SETUP.EXE";
+        Show(c.language);
+        EXPECT_EQ(form().InstallButton->Caption(), c.install) << c.language;
+        Demo().NotInstalled = 0;
+        Show(c.language);
+        EXPECT_EQ(form().InstallButton->Caption(), c.setup) << c.language;
+        EXPECT_TRUE(form().InstallButton->isVisible());
+        Demo().SetupName.clear();
+        Show(c.language);
+        EXPECT_FALSE(form().InstallButton->isVisible()) << "an installed demo without a setup program";
+    }
+}
+
+TEST_F(Form1Test, AnUpdateWithoutASetupFileOffersNoInstall) {
+    TUpdate& update = form().catalogue.Updates[1];
+    update = TUpdate{};
+    update.Name = "Patch";
+    update.VersionText = "1.1";
+    update.ReadmeFile = "README.TXT";
+    form().navigation.CurrentPage = PageKind::Updates;
+    form().navigation.CurrentItem = 1;
+    form().SetUpdates();
+    EXPECT_FALSE(form().InstallButton->isVisible());
+    EXPECT_TRUE(form().ReadmeButton->isVisible());
+    EXPECT_EQ(form().UpdatesVersionLabel->Caption(), "Patch 1.1");
+}
+
+TEST_F(Form1Test, TheDiskMagazineOfLate1997IsNumberedByTheMonth) {
+    struct Case {
+        const char* issue;
+        int number;
+    };
+    const int catalogues = form().Catalogue->ReadInteger("Main", "Vyrniste", 0);
+    for (const Case& c : {Case{"1197", 33}, Case{"1297", 34}, Case{"1298", catalogues}}) {
+        form().catalogue.CdIssue = c.issue;
+        form().SetVyrnistePage();
+        EXPECT_EQ(form().catalogue.DiskmagIssue, c.number) << c.issue;
+        EXPECT_EQ(form().Row(1)->Caption(), "Vyrniste " + std::to_string(c.number)) << c.issue;
+        EXPECT_EQ(form().TechLabel->Caption(), "VYRNISTE " + std::to_string(c.number) + "!!!") << c.issue;
+    }
+    // Another month of 1997 keeps the number the page had.
+    form().catalogue.CdIssue = "0597";
+    form().SetVyrnistePage();
+    EXPECT_EQ(form().catalogue.DiskmagIssue, catalogues);
+}
+
+TEST_F(Form1Test, TheInstalledPageListsTheSameNameOfTwoIssuesAndGrowsFromThreeToTen) {
+    ProfileFile settings = fixture.Machine().Settings();
+    const auto record = [&](const std::string& section, const std::string& name) {
+        fixture.Machine().Write("C:\\GAMES\\" + name + "\\GO.EXE", "MZ");
+        settings.WriteString(section, name, "C:\\GAMES\\" + name);
+        settings.WriteString(section, name + "_", "GO.EXE,,");
+    };
+    record("CD0398", "Twice");
+    record("CD0199", "Twice");
+    record("CD0199", "Alone");
+    form().SetInstalledPage();
+    ASSERT_EQ(form().catalogue.InstalledCount, 3);
+    EXPECT_EQ(RowText(1), QStringLiteral("Alone"));
+    EXPECT_EQ(RowText(2), QStringLiteral("Twice"));
+    EXPECT_EQ(RowText(3), QStringLiteral("Twice"));
+    // Equal names go by their sections' names.
+    EXPECT_EQ(form().catalogue.Installed[2].Techinfo, "TAVOX CD 01/99");
+    EXPECT_EQ(form().catalogue.Installed[3].Techinfo, "TAVOX CD 03/98");
+
+    for (int i = 1; i <= 7; ++i) {
+        record("CD1298", "More " + std::to_string(i));
+    }
+    form().SetInstalledPage();
+    EXPECT_EQ(form().catalogue.InstalledCount, 10);
+    EXPECT_EQ(RowText(10), QStringLiteral("Twice"));
+    EXPECT_EQ(RowText(11), QString());
+    EXPECT_TRUE(form().catalogue.Installed[11].ListName.empty());
+}
+
+TEST(Form1StartUp, At256ColoursTheLowColourMessageComesOnTheFirstStartOnly) {
+    FormFixture fixture;
+    const StartupOptions eight_bits{"A", "D:\\TAVOX\\TAVOX95.EXE", 8, 1024};
+    ASSERT_TRUE(fixture.Start(eight_bits));
+    ASSERT_EQ(fixture.Messages().shown.size(), 1U);
+    EXPECT_EQ(fixture.Messages().shown[0].kind, MessageKind::Information);
+    EXPECT_EQ(fixture.Messages().shown[0].caption, QStringLiteral("Information"));
+    EXPECT_EQ(fixture.Machine().Settings().ReadInteger("Main", "LowColorWarning", 0), 1);
+    ASSERT_TRUE(fixture.Start(eight_bits));
+    EXPECT_EQ(fixture.Messages().shown.size(), 1U) << "no message on a later start";
+}
+
 // The user's profile on a Czech Windows: "Jiří" in code page 1250, the edition's.
 TEST(Form1StartUp, TheUserFoldersKeepTheLettersOfTheEditionsCodePage) {
     FormFixture fixture;

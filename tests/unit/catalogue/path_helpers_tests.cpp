@@ -42,5 +42,30 @@ TEST_F(PathHelpersTest, GetEnvReadsTheMachineNotTheHost) {
     EXPECT_EQ(GetEnv(*machine, "LONG"), long_value);
 }
 
+// The working directory of a command: the directory of the program the command starts, where that can be
+// told.
+TEST_F(PathHelpersTest, CommandDirIsTheDirectoryOfTheProgramItStarts) {
+    FileSystem& files = machine->Files();
+    ASSERT_TRUE(files.CreateDirectory("C:\\GAMES"));
+    ASSERT_TRUE(files.CreateDirectory("C:\\GAMES\\X.EXE KIT"));
+    ASSERT_EQ(files.WriteFile("C:\\GAMES\\X.EXE", "MZ"), 0);
+    ASSERT_EQ(files.WriteFile("C:\\GAMES\\X.EXE KIT\\GO.BAT", "@echo"), 0);
+    struct Case {
+        const char* command;
+        const char* dir;
+    };
+    for (const Case& c : {
+             Case{"C:\\GAMES\\X.EXE -f", "C:\\GAMES\\"},
+             Case{"C:\\GAMES\\Y.EXE -f", "C:\\"},                 // no such program
+             Case{"D:\\DEMOS\\A\\INSTALL.EXE", "D:\\DEMOS\\A\\"}, // no blank: taken as written
+             Case{"SETUP.EXE", "C:\\"},
+             Case{"c:\\games\\x.exe /a", "c:\\games\\"}, // the extension in any case, the letters kept
+             Case{"C:\\GAMES\\X.EXE KIT\\GO.BAT /s", "C:\\GAMES\\X.EXE KIT\\"}, // the later extension wins
+             Case{"", "C:\\"},
+         }) {
+        EXPECT_EQ(CommandDir(files, c.command), c.dir) << c.command;
+    }
+}
+
 } // namespace
 } // namespace tavox
