@@ -141,7 +141,9 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
                 painter.drawPixmap(dialog->mapToGlobal(QPoint(0, 0)) - form.mapToGlobal(QPoint(0, 0)),
                                    dialog->grab());
             }
-            const bool written = screen.copy(0, 0, 640, 480).save(file, "PNG");
+            // The grab counts device pixels: under a scale factor the 640x480 window is larger.
+            const QSize window = QSize(640, 480) * screen.devicePixelRatio();
+            const bool written = screen.copy(QRect(QPoint(0, 0), window)).save(file, "PNG");
             // A picture is all that was asked for: leave without closing the dialog, so that nothing is
             // chosen, stored or played on the way out.
             std::fflush(nullptr);

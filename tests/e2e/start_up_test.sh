@@ -21,6 +21,11 @@ choose_language 1
 snapshot "$work/second.png"
 expect "the active section button is lit" "$(pixel "$work/second.png" 600 92)" "srgb(132,165,235)"
 expect "the selected row carries the silver border" "$(pixel "$work/second.png" 20 72)" "srgb(192,192,192)"
+# Under a scale factor the snapshot is the whole window at the screen's pixels.
+QT_SCALE_FACTOR=2 snapshot "$work/scaled.png"
+expect "a scaled snapshot holds the whole window" "$(identify -format '%wx%h' "$work/scaled.png")" 1280x960
+expect "its lower right shows the window's frame" "$(pixel "$work/scaled.png" 1270 950)" \
+    "$(pixel "$work/second.png" 635 475)"
 expect "the CD kept drive D:" "$(readlink "$work/machine/dosdevices/d:")" "$(realpath "$e2e_cd")"
 
 written_state() { # inode and modification time of each file a start could write, and what else is there
