@@ -27,8 +27,17 @@ shown() { # "yes" once the menu's process shows a message box or the chooser
     [ -n "$(box)" ] && echo yes || echo no
 }
 dismiss() { # key: pressed on that box until it is gone (a box just shown may not take keys yet)
-    local deadline=$((SECONDS + e2e_timeout_s)) window
-    while window=$(box) && [ -n "$window" ] && [ "$SECONDS" -lt "$deadline" ]; do
+    # A search can miss a window that is still there (one of the process's windows may vanish during it), so
+    # the box counts as gone only when the menu has ended or three searches in a row find none.
+    local deadline=$((SECONDS + e2e_timeout_s)) window misses=0
+    while [ "$misses" -lt 3 ] && [ "$SECONDS" -lt "$deadline" ] && menu_alive; do
+        window=$(box) || true # a search that met a vanishing window fails, yet may have found the box
+        if [ -z "$window" ]; then
+            misses=$((misses + 1))
+            sleep 0.1
+            continue
+        fi
+        misses=0
         xdotool windowfocus --sync "$window" 2>/dev/null || true
         xdotool key "$1"
         sleep 0.2
