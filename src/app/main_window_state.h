@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue_state.h"
 #include "platform/profile_file.h"
+#include "presentation/frames.h"
 
 #include <QImage>
 
@@ -53,13 +54,6 @@ struct PreferenceState {
     std::int32_t Language = 0;    // 0 English, 1 Czech, 2 Turkish, 3 Romanian; 10 never chosen
     std::uint8_t FullScreen = 0;  // stored and shown only
     std::uint8_t FontCharset = 0; // 1 default, 238 Central European, 162 Turkish
-};
-
-struct Rect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
 };
 
 // What the painting keeps between repaints.

@@ -1,13 +1,21 @@
 #pragma once
 
-#include "app/main_window_state.h"
-
 #include <QImage>
 #include <QRect>
+
+#include <cstdint>
 
 class QWidget;
 
 namespace tavox {
+
+// A rectangle in window pixels.
+struct Rect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
 
 // The frame rectangle of a label, as the cursor uses it: one pixel wider on each side.
 Rect LabelFrame(const QWidget* label);

@@ -1,5 +1,5 @@
 // The directory chooser over a main window on a temporary machine, driven by its components' names.
-#include "installer/ui/directory_chooser.h"
+#include "app/form3_directory_chooser.h"
 
 #include "support/form_fixture.h"
 

@@ -3,11 +3,11 @@
 // settings file records, and nothing is written where the disc was.
 #include "app/form1.h"
 
+#include "app/form2_viewer.h"
+#include "app/form3_directory_chooser.h"
+#include "app/unpack_form.h"
 #include "catalogue/settings_records.h"
-#include "installer/ui/directory_chooser.h"
-#include "installer/ui/unpack_dialog.h"
 #include "installer/ui/version_dialog.h"
-#include "presentation/viewer.h"
 #include "support/form_fixture.h"
 #include "support/temp_dir.h"
 

@@ -2,8 +2,8 @@
 // directory chooser is answered as a reader would answer it.
 #include "app/form1.h"
 
+#include "app/form3_directory_chooser.h"
 #include "catalogue/settings_records.h"
-#include "installer/ui/directory_chooser.h"
 #include "platform/machine.h"
 #include "rar-writer/rar_writer.h"
 #include "support/form_fixture.h"

@@ -1,5 +1,5 @@
 // The settings dialog over a real main window on a temporary machine, driven by its widgets' names.
-#include "presentation/settings_dialog.h"
+#include "app/form4_settings.h"
 
 #include "app/form1.h"
 #include "catalogue/path_helpers.h"

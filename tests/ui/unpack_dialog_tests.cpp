@@ -1,5 +1,5 @@
 // The unpack dialog over a real main window: archives written for each test, extracted into the machine.
-#include "installer/ui/unpack_dialog.h"
+#include "app/unpack_form.h"
 
 #include "platform/machine.h"
 #include "rar-writer/rar_writer.h"

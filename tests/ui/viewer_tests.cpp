@@ -1,5 +1,5 @@
 // The full-screen screenshot viewer over a real main window, with picture series written to a CD in drive E:.
-#include "presentation/viewer.h"
+#include "app/form2_viewer.h"
 
 #include "app/form1.h"
 #include "resources/resource_names.h"

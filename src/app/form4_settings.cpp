@@ -1,4 +1,4 @@
-#include "presentation/settings_dialog.h"
+#include "app/form4_settings.h"
 
 #include "menu/list_rules.h"
 #include "presentation/frames.h"

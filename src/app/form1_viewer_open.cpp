@@ -1,7 +1,7 @@
 // The main window's side of the screenshot viewer: opening it over the small picture.
 #include "app/form1.h"
 
-#include "presentation/viewer.h"
+#include "app/form2_viewer.h"
 
 #include <memory>
 

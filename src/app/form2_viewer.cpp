@@ -1,4 +1,4 @@
-#include "presentation/viewer.h"
+#include "app/form2_viewer.h"
 
 #include "app/form1.h"
 #include "platform/machine.h"

@@ -1,4 +1,4 @@
-#include "installer/ui/unpack_dialog.h"
+#include "app/unpack_form.h"
 
 #include "app/form1.h"
 #include "installer/ui/copy_animation.h"

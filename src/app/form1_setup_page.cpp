@@ -1,8 +1,8 @@
 // The main window's side of the settings dialog: preparing it and applying what the user chose.
 #include "app/form1.h"
 
+#include "app/form4_settings.h"
 #include "catalogue/settings_records.h"
-#include "presentation/settings_dialog.h"
 #include "resources/resource_names.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "installer/ui/directory_chooser.h"
+#include "app/form3_directory_chooser.h"
 
 #include "app/form1.h"
 #include "app/string_table.h"
