@@ -29,9 +29,10 @@ target_link_libraries(tavox95-unrar PRIVATE tavox_unrar_frames PkgConfig::UNARR 
 # whatever the prefix; a relocated tree keeps working.
 set(worker_install_dir ${CMAKE_INSTALL_LIBEXECDIR}/tavox95)
 file(RELATIVE_PATH worker_dir_from_bin ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBEXECDIR}/tavox95)
-target_compile_definitions(tavox_platform PRIVATE TAVOX_UNRAR_WORKER="$<TARGET_FILE:tavox95-unrar>")
+# Only the file that needs the build tree's path gets it, so that the rest of the library compiles the same
+# in every checkout (and ccache can share it).
 set_property(SOURCE ${unrar_dir}/decoder_process.cpp APPEND PROPERTY COMPILE_DEFINITIONS
-    TAVOX_UNRAR_WORKER_DIR_FROM_BIN="${worker_dir_from_bin}")
+    TAVOX_UNRAR_WORKER="$<TARGET_FILE:tavox95-unrar>" TAVOX_UNRAR_WORKER_DIR_FROM_BIN="${worker_dir_from_bin}")
 # Whatever links the library needs the worker built.
 add_dependencies(tavox_platform tavox95-unrar)
 
