@@ -17,9 +17,11 @@
 #include <QCommandLineParser>
 #include <QPainter>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string_view>
 
 namespace {
@@ -35,10 +37,11 @@ struct Options {
     std::optional<QString> snapshot;
 };
 
-// The version is asked for where there may be no display, so it is answered before the window system starts.
-bool AsksForVersion(int argc, char* argv[]) {
+// The version and the help are asked for where there may be no display, so they are answered before the
+// window system starts.
+bool AsksFor(int argc, char* argv[], std::initializer_list<std::string_view> names) {
     for (int i = 1; i < argc; ++i) {
-        if (const std::string_view argument = argv[i]; argument == "--version" || argument == "-v") {
+        if (std::find(names.begin(), names.end(), std::string_view(argv[i])) != names.end()) {
             return true;
         }
     }
@@ -54,7 +57,7 @@ std::optional<int> IntegerOption(const QCommandLineParser& parser, const QString
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
-Options ParseOptions(const QApplication& app) {
+Options ParseOptions(const QCoreApplication& app) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The TAVOX CD menu."));
     parser.addHelpOption();
@@ -184,8 +187,13 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (AsksForVersion(argc, argv)) {
+    if (AsksFor(argc, argv, {"--version", "-v"})) {
         std::fputs("tavox95 " TAVOX_VERSION "\n", stdout);
+        return 0;
+    }
+    if (AsksFor(argc, argv, {"--help", "-h", "-?", "--help-all"})) {
+        const QCoreApplication core(argc, argv);
+        ParseOptions(core); // prints the help and ends the program
         return 0;
     }
     QApplication app(argc, argv);
