@@ -47,10 +47,12 @@ TForm1::TForm1(FormServices form_services, StartupOptions startup)
     CreateComponents();
     WireHandlers();
     services.launcher.SetWaitHook([this](bool waiting) { WaitChanged(waiting); });
+    services.launcher.SetEventPump(&event_pump_);
 }
 
 TForm1::~TForm1() {
     services.launcher.SetWaitHook({});
+    services.launcher.SetEventPump(nullptr);
 }
 
 // The hourglass over every window of the menu while a started program runs: it is all that keeps a reader

@@ -2,6 +2,7 @@
 
 #include "app/main_window_state.h"
 #include "app/message_boxes.h"
+#include "app/qt_event_pump.h"
 #include "catalogue/detection.h"
 #include "presentation/widgets.h"
 
@@ -225,7 +226,8 @@ private:
     QColor text_color_ = Qt::black;
     bool activated_ = false;
     bool destroyed_ = false;
-    int waits_ = 0; // started programs being waited for, nested
+    int waits_ = 0;          // started programs being waited for, nested
+    QtEventPump event_pump_; // keeps the window alive while the launcher waits
     bool close_pending_ = false;
     bool thumb_dragging_ = false;
 };

@@ -3,21 +3,11 @@
 #include "platform/command_line.h"
 #include "platform/machine.h"
 
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QObject>
-#include <QSocketNotifier>
-#include <QTimer>
-
 #include <cstdio>
-#include <thread>
 
 namespace tavox {
 
 namespace {
-
-constexpr int kPollIntervalMs = 50;
 
 bool EqualsAsciiIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -52,41 +42,6 @@ std::string ExplorerTarget(std::string_view arguments) {
     }
     return std::string(arguments);
 }
-
-// Holds back the menu's Quit events while a started program runs. QGuiApplication answers a Quit event by
-// closing every window at once, which would end the menu in front of the user while the program is still
-// running; the event is delivered again when the wait is over.
-class QuitDeferral : public QObject {
-public:
-    QuitDeferral() { QCoreApplication::instance()->installEventFilter(this); }
-    QuitDeferral(const QuitDeferral&) = delete;
-    QuitDeferral& operator=(const QuitDeferral&) = delete;
-    ~QuitDeferral() override {
-        QCoreApplication* app = QCoreApplication::instance();
-        app->removeEventFilter(this);
-        if (quit_requested_) {
-            QCoreApplication::postEvent(app, new QEvent(QEvent::Quit));
-        }
-        // QCoreApplication::exit during the wait told the outer loops to end, but the processEvents of the
-        // wait consumed the dispatcher's interrupt (Qt's own non-glib dispatcher then keeps the outer loop
-        // sleeping); interrupt again so they look at their exit flag.
-        if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance()) {
-            dispatcher->interrupt();
-        }
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Quit && watched == QCoreApplication::instance()) {
-            quit_requested_ = true;
-            return true;
-        }
-        return false;
-    }
-
-private:
-    bool quit_requested_ = false;
-};
 
 } // namespace
 
@@ -173,38 +128,7 @@ void Launcher::WaitForWineServer() {
 
 bool Launcher::WaitWhileProcessingEvents(ChildProcess& child,
                                          std::optional<std::chrono::milliseconds> limit) {
-    if (QCoreApplication::instance() == nullptr) {
-        if (!limit) {
-            child.Wait(); // no event loop to serve
-            return true;
-        }
-        const auto deadline = std::chrono::steady_clock::now() + *limit;
-        while (!child.ExitCode() && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kPollIntervalMs));
-        }
-        return child.ExitCode().has_value();
-    }
-    const QuitDeferral deferral;
-    bool timed_out = false;
-    QTimer limit_timer;
-    if (limit) {
-        limit_timer.setSingleShot(true);
-        QObject::connect(&limit_timer, &QTimer::timeout, [&timed_out] { timed_out = true; });
-        limit_timer.start(*limit);
-    }
-    // Either wakes the event loop when the child ended; the loop sleeps in between.
-    std::optional<QSocketNotifier> ended;
-    std::optional<QTimer> poll;
-    if (child.ReadinessFd() >= 0) {
-        ended.emplace(child.ReadinessFd(), QSocketNotifier::Read);
-    } else {
-        poll.emplace();
-        poll->start(kPollIntervalMs);
-    }
-    while (!child.ExitCode() && !timed_out) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return child.ExitCode().has_value();
+    return Pump().WaitUntil([&child] { return child.ExitCode().has_value(); }, child.ReadinessFd(), limit);
 }
 
 LaunchResult Launcher::NormalExec(std::string_view command_line, int /*show_mode*/) {
@@ -231,10 +155,6 @@ std::string NoEngineMessage(std::string_view command_line, const LaunchError& er
     return std::string(SplitProgramWord(command_line).program) + " is " +
            std::string(DescribeProgramKind(error.kind)) +
            ", which cannot be started on this computer.\n\nInstall " + error.missing + ", and try again.";
-}
-
-void Launcher::PumpMessages() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 } // namespace tavox

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "installer/event_pump.h"
 #include "platform/process.h"
 
 #include <chrono>
@@ -40,14 +41,16 @@ public:
 
     void SetWaitHook(WaitHook hook) { wait_hook_ = std::move(hook); }
     void SetNoEngineHook(NoEngineHook hook) { no_engine_hook_ = std::move(hook); }
+    // The window's pump, which waits run through so that the window stays alive; nothing (the default) for
+    // a plain wait without events. The pump must outlive its use here.
+    void SetEventPump(EventPump* pump) { pump_ = pump; }
 
-    // Starts the command and returns after it ended, whatever its exit code, processing events meanwhile
-    // without keeping a core busy. After a Windows program it also waits (bounded) for the Wine server to
-    // write the registry files, so that what the program registered can be read at once. A request to quit
-    // the menu during the wait (QCoreApplication::quit or exit, a Quit event) is held back until the program
-    // ended and takes effect once the wait returns. False at once when the command is empty or cannot be
-    // started. Every failure but an empty command carries its reason, which is also written to standard
-    // error with the command line.
+    // Starts the command and returns after it ended, whatever its exit code, processing the pump's events
+    // meanwhile without keeping a core busy. After a Windows program it also waits (bounded) for the Wine
+    // server to write the registry files, so that what the program registered can be read at once. A request
+    // to quit the menu during the wait is held back by the pump until the program ended and takes effect once
+    // the wait returns. False at once when the command is empty or cannot be started. Every failure but an
+    // empty command carries its reason, which is also written to standard error with the command line.
     LaunchResult WaitExec(std::string_view command_line, int show_mode);
     // Starts the command and returns; true when it started. The program may outlive the menu.
     LaunchResult NormalExec(std::string_view command_line, int show_mode);
@@ -56,8 +59,8 @@ public:
     // Opens a document (a Windows path) with the host's opener, as ShellExecute would open it; false when
     // the document is missing or the opener could not be started.
     LaunchResult ShellExec(std::string_view document, int show_mode);
-    // Lets pending events be processed.
-    void PumpMessages();
+    // Lets the pump's pending events be processed.
+    void PumpMessages() { Pump().ProcessPendingEvents(); }
 
 private:
     enum class Start { Failed, Opened, Started };
@@ -73,12 +76,15 @@ private:
     bool WaitWhileProcessingEvents(ChildProcess& child,
                                    std::optional<std::chrono::milliseconds> limit = std::nullopt);
     void WaitForWineServer();
+    EventPump& Pump() { return pump_ != nullptr ? *pump_ : poll_pump_; }
 
     const Machine& machine_;
     ProcessConfig config_;
     CommandDirFunction command_dir_;
     WaitHook wait_hook_;
     NoEngineHook no_engine_hook_;
+    EventPump* pump_ = nullptr;
+    PollPump poll_pump_;
     std::set<std::string> engines_reported_missing_;
 };
 

@@ -1,56 +1,32 @@
 #include "installer/launcher.h"
 
 #include "platform/engines.h"
-#include "platform/machine.h"
+#include "support/launch_fixture.h"
 #include "support/poll.h"
 #include "support/program_images.h"
 #include "support/scoped_environment.h"
-#include "support/temp_dir.h"
 
 #include <signal.h>
-#include <sys/resource.h>
-
-#include <QAbstractEventDispatcher>
-#include <QCoreApplication>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace tavox {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CpuTime;
 using test::PollUntil;
+using test::Quoted;
 using test::ReadFile;
 using test::ScopedEnvironmentVariable;
-using test::TempDir;
+using test::WaitForFile;
 using test::WriteFile;
 using test::WriteScript;
 using Log = std::vector<std::string>;
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-// The child gives up when the test's directory is gone, so that a failed test leaves no process behind.
-std::string WaitForFile(const fs::path& path) {
-    return "while [ ! -e " + Quoted(path) + " ]; do [ -d " + Quoted(path.parent_path()) +
-           " ] || exit 99; sleep 0.01; done\n";
-}
-
-std::chrono::microseconds CpuTime() {
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto to_us = [](const timeval& time) {
-        return std::chrono::seconds(time.tv_sec) + std::chrono::microseconds(time.tv_usec);
-    };
-    return to_us(usage.ru_utime) + to_us(usage.ru_stime);
-}
 
 ProcessConfig WithRunner(std::string runner) {
     ProcessConfig config;
@@ -64,90 +40,68 @@ ProcessConfig Watching(bool use_pidfd) {
     return config;
 }
 
-enum class Dispatcher { Glib, Unix };
+// A window's pump as the launcher sees it: tells each wait that begins, then sleeps as the plain wait does.
+class ScriptedPump : public EventPump {
+public:
+    using WaitBegins = std::function<void(std::optional<std::chrono::milliseconds> limit)>;
 
-class LauncherTest : public testing::Test {
+    explicit ScriptedPump(WaitBegins wait_begins) : wait_begins_(std::move(wait_begins)) {}
+
+    bool WaitUntil(const std::function<bool()>& ended, int ready_fd,
+                   std::optional<std::chrono::milliseconds> limit) override {
+        wait_begins_(limit);
+        return plain_.WaitUntil(ended, ready_fd, limit);
+    }
+    void ProcessPendingEvents() override { ++pending_processed; }
+
+    int pending_processed = 0;
+
+private:
+    WaitBegins wait_begins_;
+    PollPump plain_;
+};
+
+class LauncherTest : public test::LaunchFixture {
 protected:
-    LauncherTest() {
-        EXPECT_FALSE(CreateMachineLayout(root_));
-        machine_ = std::make_unique<Machine>(root_);
-        machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom);
-        fs::create_directories(dir_ / "cd" / "DEMOS" / "X");
-        WriteScript(opener_, "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + Quoted(opened_) + ".tmp\nmv " +
-                                 Quoted(opened_) + ".tmp " + Quoted(opened_) + "\n");
-    }
-
-    // Qt picks its event dispatcher when the application is made, so each test makes its own.
-    bool StartApplication(Dispatcher dispatcher = Dispatcher::Glib) {
-        if (QCoreApplication::instance() == nullptr) {
-            if (dispatcher == Dispatcher::Unix) {
-                ::setenv("QT_NO_GLIB", "1", 1);
-            }
-            app_ = std::make_unique<QCoreApplication>(argc_, argv_);
-            ::unsetenv("QT_NO_GLIB");
-        }
-        const bool is_glib =
-            std::string_view(QAbstractEventDispatcher::instance()->metaObject()->className()).find("Glib") !=
-            std::string_view::npos;
-        return is_glib == (dispatcher == Dispatcher::Glib);
-    }
-
-    Launcher MakeLauncher(ProcessConfig config = {}, std::string working_dir = "C:\\WINDOWS") {
-        config.opener = Quoted(opener_);
-        return Launcher(*machine_, std::move(config), [this, working_dir](std::string_view command_line) {
-            command_dirs_asked_.emplace_back(command_line);
-            return working_dir;
-        });
-    }
-
     std::string Opened() {
         EXPECT_TRUE(PollUntil([&] { return fs::exists(opened_); }));
         std::string opened = ReadFile(opened_);
         fs::remove(opened_);
         return opened;
     }
-
-    static inline int argc_ = 1;
-    static inline char arg0_[] = "unit_installer";
-    static inline char* argv_[] = {arg0_, nullptr};
-
-    TempDir dir_;
-    const fs::path root_ = dir_ / "machine";
-    const fs::path go_ = dir_ / "go";
-    const fs::path marker_ = dir_ / "marker";
-    const fs::path opener_ = dir_ / "opener";
-    const fs::path opened_ = dir_ / "opened";
-    const fs::path games_ = root_ / "drive_c" / "GAMES";
-    std::unique_ptr<Machine> machine_;
-    std::unique_ptr<QCoreApplication> app_;
-    std::vector<std::string> command_dirs_asked_;
 };
 
-TEST_F(LauncherTest, WaitExecProcessesEventsUntilTheProgramEnded) {
-    ASSERT_TRUE(StartApplication());
+TEST_F(LauncherTest, WaitExecWaitsThroughTheWindowsPumpUntilTheProgramEnded) {
     WriteScript(games_ / "RUN.EXE",
                 "#!/bin/sh\n" + WaitForFile(go_) + "echo done > " + Quoted(marker_) + "\nexit 7\n");
     Launcher launcher = MakeLauncher();
     Log log;
-    launcher.SetWaitHook([&](bool waiting) {
-        log.emplace_back(waiting ? "wait begins" : "wait ends");
-        if (waiting) {
-            // Only an event processed during the wait lets the program end.
-            QTimer::singleShot(0, [&] {
-                log.emplace_back("event");
-                WriteFile(go_, "");
-            });
-        }
+    launcher.SetWaitHook([&](bool waiting) { log.emplace_back(waiting ? "wait begins" : "wait ends"); });
+    ScriptedPump pump([&](std::optional<std::chrono::milliseconds> limit) {
+        log.emplace_back(limit ? "pump waits with a limit" : "pump waits for the program");
+        WriteFile(go_, ""); // only the pump's turn lets the program end
     });
+    launcher.SetEventPump(&pump);
 
     EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\RUN.EXE /x", 1));
     EXPECT_EQ(ReadFile(marker_), "done\n");
-    EXPECT_EQ(log, (Log{"wait begins", "event", "wait ends"}));
+    EXPECT_EQ(log, (Log{"wait begins", "pump waits for the program", "wait ends"}));
     EXPECT_EQ(command_dirs_asked_, std::vector<std::string>{"C:\\GAMES\\RUN.EXE /x"});
+
+    launcher.PumpMessages();
+    EXPECT_EQ(pump.pending_processed, 1);
+    launcher.SetEventPump(nullptr); // the plain wait again: nothing asks the pump
+    fs::remove(go_);
+    fs::remove(marker_);
+    WriteScript(games_ / "GO.EXE", "#!/bin/sh\necho done > " + Quoted(marker_) + "\n");
+    EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\GO.EXE", 1));
+    launcher.PumpMessages();
+    EXPECT_EQ(ReadFile(marker_), "done\n");
+    EXPECT_EQ(log.size(), 5U);
+    EXPECT_EQ(pump.pending_processed, 1);
 }
 
 TEST_F(LauncherTest, WaitExecRunsTheProgramInItsWorkingDirectory) {
-    ASSERT_TRUE(StartApplication());
     WriteScript(games_ / "PWD.EXE", "#!/bin/sh\npwd -P > " + Quoted(marker_) + "\n");
     const struct {
         std::string working_dir;
@@ -164,7 +118,6 @@ TEST_F(LauncherTest, WaitExecRunsTheProgramInItsWorkingDirectory) {
 }
 
 TEST_F(LauncherTest, FailsAtOnceForWhatCannotBeStarted) {
-    ASSERT_TRUE(StartApplication());
     WriteFile(games_ / "README.EXE", "Just text.\n");
     WriteFile(games_ / "NOEXEC.EXE", "#!/bin/sh\n");
     WriteFile(games_ / "SETUP.EXE", "MZ\x90");
@@ -198,7 +151,6 @@ TEST_F(LauncherTest, FailsAtOnceForWhatCannotBeStarted) {
 }
 
 TEST_F(LauncherTest, WindowsProgramsRunThroughTheRunner) {
-    ASSERT_TRUE(StartApplication());
     const fs::path runner = dir_ / "runner dir" / "fake wine";
     WriteScript(runner, "#!/bin/sh\n{ printf '%s\\n' \"$@\"; echo \"WINEPREFIX=$WINEPREFIX\"; } > " +
                             Quoted(marker_) + "\n");
@@ -220,7 +172,6 @@ TEST_F(LauncherTest, WindowsProgramsRunThroughTheRunner) {
 }
 
 TEST_F(LauncherTest, NormalExecStartsTheProgramWithoutWaiting) {
-    ASSERT_TRUE(StartApplication());
     WriteScript(games_ / "SETUP.EXE",
                 "#!/bin/sh\n" + WaitForFile(go_) + "echo done > " + Quoted(marker_) + "\n");
     Launcher launcher = MakeLauncher();
@@ -232,7 +183,6 @@ TEST_F(LauncherTest, NormalExecStartsTheProgramWithoutWaiting) {
 }
 
 TEST_F(LauncherTest, ExplorerCommandsOpenTheFolderWithTheOpener) {
-    ASSERT_TRUE(StartApplication());
     const std::string demos = (dir_ / "cd" / "DEMOS").string() + "\n";
     const std::string x = (dir_ / "cd" / "DEMOS" / "X").string() + "\n";
     Launcher launcher = MakeLauncher();
@@ -248,7 +198,6 @@ TEST_F(LauncherTest, ExplorerCommandsOpenTheFolderWithTheOpener) {
 }
 
 TEST_F(LauncherTest, WithoutItsEngineAProgramStartsNothingAndTheReaderIsToldOnce) {
-    ASSERT_TRUE(StartApplication());
     const fs::path bin = dir_ / "usr" / "local" / "bin"; // a 64-bit Wine only, no DOSBox
     WriteScript(bin / "wine", "#!/bin/sh\necho ran > " + Quoted(marker_) + "\n");
     const ScopedEnvironmentVariable path("PATH", bin.string());
@@ -293,7 +242,6 @@ TEST_F(LauncherTest, DosProgramsRunInDosboxWhichEndsWithThem) {
     if (!FindDosbox()) {
         GTEST_SKIP() << "DOSBox is not installed";
     }
-    ASSERT_TRUE(StartApplication());
     fs::create_directories(dir_ / "tmp");
     fs::create_directories(dir_ / "home");
     const ScopedEnvironmentVariable video("SDL_VIDEODRIVER", "dummy");
@@ -331,19 +279,17 @@ protected:
 };
 
 TEST_F(WineLauncherTest, AfterAWindowsProgramTheWaitLastsUntilTheServerWroteTheRegistry) {
-    ASSERT_TRUE(StartApplication());
-    // Like Wine's server, this one writes the registry file when it ends; it ends only once an event of the
-    // menu was processed while it was being waited for.
+    // Like Wine's server, this one writes the registry file when it ends; it ends only once the window's pump
+    // had its turn while the server was being waited for.
     Launcher launcher = MakeLauncher(
         Wine("echo \"server $* $WINEPREFIX\" >> " + Quoted(log_) + "\n" + WaitForFile(go_) +
              R"(printf '\n[Software\\\\Tiny] 1\n"Done"="yes"\n')" + " >> \"$WINEPREFIX/system.reg\"\n"));
-    QTimer server_seen;
-    QObject::connect(&server_seen, &QTimer::timeout, [&] {
-        if (ReadFile(log_).find("server") != std::string::npos) {
+    ScriptedPump pump([&](std::optional<std::chrono::milliseconds> limit) {
+        if (limit && PollUntil([&] { return ReadFile(log_).find("server") != std::string::npos; })) {
             WriteFile(go_, "");
         }
     });
-    server_seen.start(10);
+    launcher.SetEventPump(&pump);
     const auto done = [&] {
         return machine_->Reg().ReadString(RegistryRoot::LocalMachine, "Software\\Tiny", "Done");
     };
@@ -367,117 +313,23 @@ TEST_F(WineLauncherTest, TheWaitForTheServerIsBounded) {
     const fs::path pid_file = dir_ / "server.pid";
     ProcessConfig config = Wine("echo $$ > " + Quoted(pid_file) + "\n" + WaitForFile(dir_ / "never"));
     config.server_wait = std::chrono::milliseconds(300);
-    for (const bool event_loop : {false, true}) {
-        if (event_loop) {
-            ASSERT_TRUE(StartApplication());
-        }
+    for (const bool use_pidfd : {true, false}) {
+        config.use_pidfd = use_pidfd;
         Launcher launcher = MakeLauncher(config);
         const auto before = std::chrono::steady_clock::now();
         EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\SETUP.EXE", 1));
         const auto waited = std::chrono::steady_clock::now() - before;
-        EXPECT_GE(waited, config.server_wait / 2) << event_loop; // Qt's coarse timers may fire early
-        EXPECT_LT(waited, std::chrono::seconds(20)) << event_loop;
+        EXPECT_GE(waited, config.server_wait) << use_pidfd;
+        EXPECT_LT(waited, std::chrono::seconds(20)) << use_pidfd;
         // The waiting "wineserver -w" was ended; the server itself is not the menu's to end.
-        ASSERT_TRUE(fs::exists(pid_file)) << event_loop;
+        ASSERT_TRUE(fs::exists(pid_file)) << use_pidfd;
         const pid_t server = std::stoi(ReadFile(pid_file));
-        EXPECT_EQ(::kill(server, 0), -1) << event_loop;
+        EXPECT_EQ(::kill(server, 0), -1) << use_pidfd;
         fs::remove(pid_file);
     }
 }
 
-class WaitingLauncherTest : public LauncherTest, public testing::WithParamInterface<Dispatcher> {};
-
-enum class QuitBy { Quit, Exit, QuitEvent };
-
-// Sees the application's Quit events where its own handling of them begins (a GUI application closes every
-// window there).
-class QuitWatch : public QObject {
-public:
-    explicit QuitWatch(Log& log) : log_(log) { QCoreApplication::instance()->installEventFilter(this); }
-    ~QuitWatch() override { QCoreApplication::instance()->removeEventFilter(this); }
-    QuitWatch(const QuitWatch&) = delete;
-    QuitWatch& operator=(const QuitWatch&) = delete;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == QCoreApplication::instance() && event->type() == QEvent::Quit) {
-            log_.emplace_back("Quit delivered");
-        }
-        return false;
-    }
-
-private:
-    Log& log_;
-};
-
-TEST_P(WaitingLauncherTest, AQuitDuringTheWaitTakesEffectAfterTheProgramEnded) {
-    if (!StartApplication(GetParam())) {
-        GTEST_SKIP() << "another event dispatcher is in use";
-    }
-    const Log quit_event_after_wait = {"quit", "program runs", "wait returned", "Quit delivered",
-                                       "exec returned"};
-    const struct {
-        QuitBy quit_by;
-        int expected_code;
-        Log expected_log;
-    } cases[] = {
-        {QuitBy::Quit, 0, quit_event_after_wait},
-        {QuitBy::QuitEvent, 0, quit_event_after_wait},
-        {QuitBy::Exit, 3, {"quit", "program runs", "wait returned", "exec returned"}},
-    };
-    for (const auto& [quit_by, expected_code, expected_log] : cases) {
-        // A program of its own each time, so that one left running by a failure cannot meddle with the next.
-        const std::string name = "RUN" + std::to_string(static_cast<int>(quit_by));
-        const fs::path go = dir_ / (name + ".go");
-        const fs::path ended = dir_ / (name + ".done");
-        WriteScript(games_ / (name + ".EXE"),
-                    "#!/bin/sh\n" + WaitForFile(go) + "echo done > " + Quoted(ended) + "\n");
-        Launcher launcher = MakeLauncher();
-        Log log;
-        const QuitWatch quit_watch(log);
-        bool ended_when_wait_returned = false;
-        launcher.SetWaitHook([&, quit = quit_by](bool waiting) {
-            if (!waiting) {
-                return;
-            }
-            QTimer::singleShot(0, [&, quit] {
-                log.emplace_back("quit");
-                if (quit == QuitBy::Quit) {
-                    QCoreApplication::quit();
-                } else if (quit == QuitBy::Exit) {
-                    QCoreApplication::exit(3);
-                } else {
-                    QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::Quit));
-                }
-                QTimer::singleShot(0, [&] {
-                    log.emplace_back(fs::exists(ended) ? "program ended" : "program runs");
-                    WriteFile(go, "");
-                });
-            });
-        });
-        QTimer::singleShot(0, [&] {
-            EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\" + name + ".EXE", 1));
-            ended_when_wait_returned = fs::exists(ended);
-            log.emplace_back("wait returned");
-        });
-        QTimer watchdog; // a lost quit request would keep exec() running
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-        watchdog.start(std::chrono::seconds(60));
-
-        const int code = QCoreApplication::exec();
-        log.emplace_back("exec returned");
-        EXPECT_EQ(code, expected_code);
-        EXPECT_TRUE(ended_when_wait_returned);
-        EXPECT_EQ(log, expected_log);
-        WriteFile(go, "");
-    }
-}
-
-TEST_P(WaitingLauncherTest, WaitingKeepsNoCoreBusy) {
-    if (!StartApplication(GetParam())) {
-        GTEST_SKIP() << "another event dispatcher is in use";
-    }
+TEST_F(LauncherTest, WaitingWithoutAWindowKeepsNoCoreBusy) {
     WriteScript(games_ / "SLEEP.EXE", "#!/bin/sh\nsleep 1\n");
     for (const bool use_pidfd : {true, false}) {
         Launcher launcher = MakeLauncher(Watching(use_pidfd));
@@ -485,21 +337,11 @@ TEST_P(WaitingLauncherTest, WaitingKeepsNoCoreBusy) {
         const auto wall_before = std::chrono::steady_clock::now();
         EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\SLEEP.EXE", 1));
         const auto cpu = CpuTime() - cpu_before;
-        const auto wall = std::chrono::duration_cast<std::chrono::microseconds>(
-            std::chrono::steady_clock::now() - wall_before);
-        RecordProperty(use_pidfd ? "cpu_us_pidfd" : "cpu_us_polling", std::to_string(cpu.count()));
-        RecordProperty(use_pidfd ? "wall_us_pidfd" : "wall_us_polling", std::to_string(wall.count()));
+        const auto wall = std::chrono::steady_clock::now() - wall_before;
         EXPECT_GE(wall, std::chrono::seconds(1));
         EXPECT_LT(cpu * 2, wall) << "pidfd " << use_pidfd;
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Dispatchers, WaitingLauncherTest,
-                         testing::Values(Dispatcher::Glib, Dispatcher::Unix),
-                         [](const testing::TestParamInfo<Dispatcher>& param_info) {
-                             return param_info.param == Dispatcher::Glib ? std::string("Glib")
-                                                                         : std::string("Unix");
-                         });
 
 } // namespace
 } // namespace tavox
