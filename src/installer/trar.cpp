@@ -89,8 +89,7 @@ bool SortedStringList::Contains(std::string_view name) const {
     return std::binary_search(lines_.begin(), lines_.end(), name, LessIgnoringCase);
 }
 
-TRAR::TRAR(const DriveMap& drives, QObject* owner, UnrarLibrary library)
-    : QObject(owner), drives_(drives), library_(library) {}
+TRAR::TRAR(const DriveMap& drives, UnrarLibrary library) : drives_(drives), library_(library) {}
 
 TRAR::~TRAR() {
     if (ActiveArchive == this) {

@@ -2,8 +2,6 @@
 
 #include "platform/unrar/unrar.h"
 
-#include <QObject>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -52,7 +50,7 @@ struct UnrarLibrary {
 // Lists or extracts a RAR archive through the RAR library and tells what happens through its events; it asks
 // the user nothing itself. Each List or Extract opens, walks and closes the archive. ArchiveName and
 // TargetDir are Windows paths, found on the host through the drive map.
-class TRAR : public QObject {
+class TRAR {
 public:
     using TProcessDataProcN =
         std::function<int(TRAR& Sender, unsigned char* Addr, int BlockSize, int Position)>;
@@ -67,8 +65,8 @@ public:
     using TReqPassword =
         std::function<void(TRAR& Sender, const unrar::RARHeaderData& eFile, std::string& Password)>;
 
-    explicit TRAR(const DriveMap& drives, QObject* owner = nullptr, UnrarLibrary library = UnrarLibrary());
-    ~TRAR() override;
+    explicit TRAR(const DriveMap& drives, UnrarLibrary library = UnrarLibrary());
+    ~TRAR();
     TRAR(const TRAR&) = delete;
     TRAR& operator=(const TRAR&) = delete;
 

@@ -82,7 +82,7 @@ protected:
 
     // A component that records its events.
     std::unique_ptr<TRAR> Component(UnrarLibrary library = UnrarLibrary()) {
-        auto rar = std::make_unique<TRAR>(drives_, nullptr, library);
+        auto rar = std::make_unique<TRAR>(drives_, library);
         rar->ArchiveName = "D:\\DEMOS\\GAME.RAR";
         rar->TargetDir = "C:\\GAMES\\X";
         rar->OnError = [this](TRAR&, int code) { events_.push_back("error " + std::to_string(code)); };
