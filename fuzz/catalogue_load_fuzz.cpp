@@ -5,6 +5,7 @@
 #include "catalogue/catalogue_load.h"
 #include "catalogue/detection.h"
 #include "fuzz_support.h"
+#include "platform/ascii.h"
 #include "platform/machine.h"
 
 #include <cstddef>
@@ -43,16 +44,6 @@ void RequireEmptyPast(const Array& array, int count, const Record& empty, std::s
         Require(array[i] == empty, "records past a count are empty");
     }
     Require(array[0] == empty && array[Array::kCapacity + 1] == empty, "nothing is kept outside an array");
-}
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
 }
 
 // An installed item can be run and removed; one that is not can be installed. Items that run from the CD
@@ -98,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (int i = 1; i <= state.DemoCount; ++i) {
         const tavox::TDemos& demo = state.Demos[i];
-        Require(demo.ListName == (demo.Name.size() > 15 ? demo.Name : Upper(demo.Name)),
+        Require(demo.ListName == (demo.Name.size() > 15 ? demo.Name : tavox::UpperCaseAscii(demo.Name)),
                 "a demo's list name is its name, upper-cased when short");
         Require(demo.InstallDir.starts_with("D:\\DEMOS\\"), "a demo lives in the CD's DEMOS directory");
         Require(demo.PictureCached == 0, "no picture is cached by a load");

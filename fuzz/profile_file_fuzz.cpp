@@ -3,6 +3,7 @@
 // write that reports failure leaves the file as it was, and an edit that finds nothing to do writes nothing.
 
 #include "fuzz_support.h"
+#include "platform/ascii.h"
 #include "platform/profile_file.h"
 
 #include <algorithm>
@@ -17,21 +18,12 @@
 
 namespace {
 
+using tavox::LowerCaseAscii;
 using tavox::ProfileFile;
 using tavox::fuzz::Require;
 
 using Name = std::pair<std::string, std::string>; // section and key, folded
 using Snapshot = std::map<Name, std::string>;
-
-std::string Fold(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
-}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -62,7 +54,8 @@ Snapshot Read(const ProfileFile& ini) {
     Snapshot snapshot;
     for (const std::string& section : ini.ReadSections()) {
         for (const std::string& key : ini.ReadSection(section)) {
-            snapshot[{Fold(section), Fold(key)}] = ini.ReadString(section, key, "<missing>");
+            snapshot[{LowerCaseAscii(section), LowerCaseAscii(key)}] =
+                ini.ReadString(section, key, "<missing>");
         }
     }
     return snapshot;
@@ -119,11 +112,11 @@ std::size_t LinesLost(std::span<const std::string_view> before, std::span<const 
 void ForSpelledName(const ProfileFile& ini, const Name& name,
                     const std::function<void(const std::string&, const std::string&)>& action) {
     for (const std::string& section : ini.ReadSections()) {
-        if (Fold(section) != name.first) {
+        if (LowerCaseAscii(section) != name.first) {
             continue;
         }
         for (const std::string& key : ini.ReadSection(section)) {
-            if (Fold(key) == name.second) {
+            if (LowerCaseAscii(key) == name.second) {
                 action(section, key);
                 return;
             }
@@ -170,7 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     switch (op) {
     case Op::Write:
         ok = ini.WriteString(section, key, value);
-        edited = {Fold(Trim(section)), Fold(Trim(key))};
+        edited = {LowerCaseAscii(Trim(section)), LowerCaseAscii(Trim(key))};
         // Names and values of letters and digits always fit in a profile file.
         Require(ok || !IsPlain(section) || !IsPlain(key) || (!value.empty() && !IsPlain(value)),
                 "a plain name and value can be written");
@@ -193,9 +186,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         break;
     case Op::DeleteKey:
-        changes_nothing = !old_values.contains({Fold(Trim(section)), Fold(Trim(key))});
+        changes_nothing = !old_values.contains({LowerCaseAscii(Trim(section)), LowerCaseAscii(Trim(key))});
         ok = ini.DeleteKey(section, key);
-        edited = {Fold(Trim(section)), Fold(Trim(key))};
+        edited = {LowerCaseAscii(Trim(section)), LowerCaseAscii(Trim(key))};
         break;
     case Op::DeleteExisting:
         if (!names.empty()) {
@@ -226,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string_view> new_lines = Lines(after);
     if (op == Op::EraseSection) {
         for (const auto& [name, old_value] : old_values) {
-            if (name.first == Fold(Trim(section))) {
+            if (name.first == LowerCaseAscii(Trim(section))) {
                 continue;
             }
             const auto found = new_values.find(name);

@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "catalogue/path_helpers.h"
 #include "installer/launcher.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/disc/disc_cache.h"
 #include "platform/disc/disc_search.h"
@@ -18,7 +19,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -240,7 +240,7 @@ int main(int argc, char* argv[]) {
         auto own = machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
         for (const tavox::Drive& drive : machine.Drives().Drives()) {
             std::error_code ec;
-            if (own && std::toupper(static_cast<unsigned char>(own->front())) == drive.letter &&
+            if (own && tavox::ToUpperAscii(own->front()) == drive.letter &&
                 std::filesystem::equivalent(drive.root, "/", ec)) {
                 own.reset();
             }

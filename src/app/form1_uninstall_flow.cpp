@@ -8,6 +8,7 @@
 #include "installer/deletion.h"
 #include "installer/launcher.h"
 #include "installer/uninstall_script.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/machine.h"
 #include "presentation/busy_pointer.h"

@@ -5,6 +5,7 @@
 #include "catalogue/text_helpers.h"
 #include "installer/make_path.h"
 #include "installer/ui/screen_centre.h"
+#include "platform/ascii.h"
 #include "platform/machine.h"
 
 #include <QComboBox>
@@ -54,11 +55,6 @@ std::string DriveRoot(char letter) {
     return std::string{letter, ':', '\\'};
 }
 
-// Drive letters are shown in small letters, as the classic lists show them.
-char SmallLetter(char letter) {
-    return (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
-}
-
 void MakeWhite(QWidget& widget) {
     QPalette palette = widget.palette();
     palette.setColor(QPalette::Base, Qt::white);
@@ -97,7 +93,8 @@ bool DirectoryListBox::SetDirectory(const std::string& directory) {
     clear();
     // The path from the root down, each entry an open folder, then the directories inside, closed.
     std::string prefix = DriveRoot(path[0]);
-    AddEntry(prefix, std::string{SmallLetter(path[0]), ':', '\\'}, 0, true);
+    // Drive letters are shown in small letters, as the classic lists show them.
+    AddEntry(prefix, std::string{ToLowerAscii(path[0]), ':', '\\'}, 0, true);
     int depth = 1;
     std::size_t start = 3;
     while (start < path.size()) {
@@ -175,7 +172,7 @@ void TForm3::CreateComponents() {
     DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
     DriveComboBox1->setGeometry(24, 160, 177, 20);
     for (const Drive& drive : files.Drives().Drives()) {
-        DriveComboBox1->addItem(QString::fromLatin1(std::string{SmallLetter(drive.letter), ':'}),
+        DriveComboBox1->addItem(QString::fromLatin1(std::string{ToLowerAscii(drive.letter), ':'}),
                                 QVariant(static_cast<int>(drive.letter)));
     }
 

@@ -2,6 +2,7 @@
 
 #include "catalogue/detection.h"
 #include "catalogue/text_helpers.h"
+#include "platform/ascii.h"
 #include "platform/machine.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include "catalogue/records.h"
 #include "catalogue/settings_records.h"
 #include "catalogue/text_helpers.h"
+#include "platform/ascii.h"
 #include "platform/machine.h"
 
 namespace tavox {
@@ -39,16 +40,12 @@ std::string FromCurrentDir(const DetectionContext& context, std::string_view nam
     return AddSlash(context.CurrentDir) + std::string(name);
 }
 
-bool SameLetter(char a, char b) {
-    return UpperCaseAscii(std::string(1, a)) == UpperCaseAscii(std::string(1, b));
-}
-
 std::string SierraDir(const DetectionContext& context, std::string_view sierra_ini) {
     const FileSystem& files = context.machine.Files();
     std::string dir = AddSlash(ReadProfileValue(files, sierra_ini, "Sierra", "SierraDir"));
     // A directory on the CD itself means the game was never installed, only run from the disc.
     if (!DirExists(files, dir) ||
-        (!context.CdDrive.empty() && SameLetter(dir.front(), context.CdDrive.front()))) {
+        (!context.CdDrive.empty() && ToUpperAscii(dir.front()) == ToUpperAscii(context.CdDrive.front()))) {
         dir.clear();
     }
     return dir;

@@ -2,6 +2,7 @@
 
 #include "catalogue/records.h"
 #include "catalogue/text_helpers.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/profile_file.h"
 
@@ -25,12 +26,6 @@ bool IsShownIssueSection(const std::string& section) {
         value = value * 10 + (c - '0');
     }
     return year.size() == 2 && value >= 98;
-}
-
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return UpperCaseAscii(std::string(1, x)) < UpperCaseAscii(std::string(1, y));
-    });
 }
 
 } // namespace
@@ -68,7 +63,7 @@ std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings) {
             }
         }
     }
-    std::stable_sort(candidates.begin(), candidates.end(), LessIgnoringCase);
+    std::stable_sort(candidates.begin(), candidates.end(), LessIgnoringAsciiCase);
 
     std::vector<RecordedItem> items;
     for (const std::string& candidate : candidates) {

@@ -95,14 +95,4 @@ std::string ProgramPart(std::string_view value) {
     return std::string(value.substr(0, value.find(':')));
 }
 
-std::string UpperCaseAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return result;
-}
-
 } // namespace tavox

@@ -29,7 +29,4 @@ std::string UninstallDir(std::string_view command);
 // The program of a "program:label;program:label" value: the text before the first ":".
 std::string ProgramPart(std::string_view value);
 
-// Upper-cases the ASCII letters only; every other byte is code-page text and stays as it is.
-std::string UpperCaseAscii(std::string_view text);
-
 } // namespace tavox

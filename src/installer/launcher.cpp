@@ -1,5 +1,6 @@
 #include "installer/launcher.h"
 
+#include "platform/ascii.h"
 #include "platform/command_line.h"
 #include "platform/machine.h"
 
@@ -9,26 +10,11 @@ namespace tavox {
 
 namespace {
 
-bool EqualsAsciiIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Windows Explorer opens folders; here the host's opener stands in for it, wherever the command names it.
 bool IsExplorer(std::string_view program) {
     const std::size_t slash = program.find_last_of("\\/");
     const std::string_view name = slash == std::string_view::npos ? program : program.substr(slash + 1);
-    return EqualsAsciiIgnoringCase(name, "explorer") || EqualsAsciiIgnoringCase(name, "explorer.exe");
+    return EqualsIgnoringAsciiCase(name, "explorer") || EqualsIgnoringAsciiCase(name, "explorer.exe");
 }
 
 // "explorer D:\Demos", "explorer "D:\My Demos"" and the unquoted "explorer D:\My Demos" all name one folder.

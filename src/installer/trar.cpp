@@ -1,5 +1,6 @@
 #include "installer/trar.h"
 
+#include "platform/ascii.h"
 #include "platform/drive_map.h"
 
 #include <algorithm>
@@ -14,16 +15,6 @@ namespace {
 constexpr unsigned kCommentBufferSize = 65535;
 constexpr unsigned kFileEncrypted = 0x04;
 constexpr unsigned kCommentRead = 1;
-
-char UpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool LessIgnoringCase(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(UpperAscii(x)) < static_cast<unsigned char>(UpperAscii(y));
-    });
-}
 
 // The stored name up to its terminating zero, never past the record's field.
 std::string_view StoredName(const unrar::RARHeaderData& header) {
@@ -72,8 +63,8 @@ struct TRAR::Destination {
 TRAR* TRAR::ActiveArchive = nullptr;
 
 void SortedStringList::Add(std::string_view line) {
-    const auto place = std::lower_bound(lines_.begin(), lines_.end(), line, LessIgnoringCase);
-    if (place == lines_.end() || LessIgnoringCase(line, *place)) {
+    const auto place = std::lower_bound(lines_.begin(), lines_.end(), line, LessIgnoringAsciiCase);
+    if (place == lines_.end() || LessIgnoringAsciiCase(line, *place)) {
         lines_.insert(place, std::string(line));
     }
 }
@@ -86,7 +77,7 @@ void SortedStringList::Assign(const std::vector<std::string>& lines) {
 }
 
 bool SortedStringList::Contains(std::string_view name) const {
-    return std::binary_search(lines_.begin(), lines_.end(), name, LessIgnoringCase);
+    return std::binary_search(lines_.begin(), lines_.end(), name, LessIgnoringAsciiCase);
 }
 
 TRAR::TRAR(const DriveMap& drives, UnrarLibrary library) : drives_(drives), library_(library) {}

@@ -2,6 +2,7 @@
 
 #include "catalogue/text_helpers.h"
 #include "installer/deletion.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
@@ -17,10 +18,6 @@ constexpr std::size_t kValueNameLength = 30;
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
-}
-
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 // The text before the "|" and up to 30 characters after it; nothing after it when there is no "|".
@@ -193,7 +190,7 @@ private:
 } // namespace
 
 std::string FullPath(std::string_view path) {
-    if (path.size() < 2 || !IsLetter(path[0]) || path[1] != ':' ||
+    if (path.size() < 2 || !IsAsciiLetter(path[0]) || path[1] != ':' ||
         (path.size() > 2 && !IsSeparator(path[2]))) {
         return {};
     }

@@ -1,5 +1,6 @@
 #include "platform/command_line.h"
 
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 
 namespace tavox {
@@ -22,8 +23,7 @@ std::string_view TrimLeadingBlanks(std::string_view text) {
 }
 
 bool HasDrive(std::string_view path) {
-    return path.size() >= 2 && path[1] == ':' &&
-           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return path.size() >= 2 && path[1] == ':' && IsAsciiLetter(path[0]);
 }
 
 // Only the last component counts: "C:\GAMES.95\RUN" has no extension.

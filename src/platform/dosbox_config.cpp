@@ -1,5 +1,7 @@
 #include "platform/dosbox_config.h"
 
+#include "platform/ascii.h"
+
 #include <fstream>
 
 namespace tavox {
@@ -53,7 +55,7 @@ std::string DiscLabel(const fs::path& drive_dir) {
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-') {
             label += c;
         } else if (c >= 'a' && c <= 'z') {
-            label += static_cast<char>(c - 'a' + 'A');
+            label += ToUpperAscii(c);
         } else if (c == ' ') {
             label += '_';
         }

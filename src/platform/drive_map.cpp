@@ -1,5 +1,6 @@
 #include "platform/drive_map.h"
 
+#include "platform/ascii.h"
 #include "platform/windows_path.h"
 
 #include <algorithm>
@@ -10,10 +11,6 @@ namespace tavox {
 namespace fs = std::filesystem;
 
 namespace {
-
-char UpperLetter(char letter) {
-    return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter;
-}
 
 // The entry of `dir` that `name` names: itself when it exists as spelled, else the first entry (in name
 // order, so the choice is stable) that equals it without regard to case.
@@ -55,7 +52,7 @@ bool IsInside(const fs::path& path, const fs::path& root, fs::path& relative) {
 } // namespace
 
 void DriveMap::Map(char letter, fs::path root, DriveType type) {
-    letter = UpperLetter(letter);
+    letter = ToUpperAscii(letter);
     Unmap(letter);
     Drive drive{letter, std::move(root), type};
     auto at = std::lower_bound(drives_.begin(), drives_.end(), letter,
@@ -64,12 +61,12 @@ void DriveMap::Map(char letter, fs::path root, DriveType type) {
 }
 
 void DriveMap::Unmap(char letter) {
-    letter = UpperLetter(letter);
+    letter = ToUpperAscii(letter);
     std::erase_if(drives_, [letter](const Drive& d) { return d.letter == letter; });
 }
 
 const Drive* DriveMap::Find(char letter) const {
-    letter = UpperLetter(letter);
+    letter = ToUpperAscii(letter);
     auto it =
         std::find_if(drives_.begin(), drives_.end(), [letter](const Drive& d) { return d.letter == letter; });
     return it == drives_.end() ? nullptr : &*it;

@@ -1,5 +1,7 @@
 #include "platform/machine.h"
 
+#include "platform/ascii.h"
+
 #include <cstdlib>
 #include <system_error>
 
@@ -20,13 +22,11 @@ constexpr std::string_view kVolatileEnvironment = "Volatile Environment";
 constexpr int kMaxExpansionDepth = 8;
 
 std::string DriveValueName(char letter) {
-    const char lower = (letter >= 'A' && letter <= 'Z') ? static_cast<char>(letter - 'A' + 'a') : letter;
-    return std::string{lower, ':'};
+    return std::string{ToLowerAscii(letter), ':'};
 }
 
 bool IsDriveLink(const std::string& name) {
-    return name.size() == 2 && name[1] == ':' &&
-           ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z'));
+    return name.size() == 2 && name[1] == ':' && IsAsciiLetter(name[0]);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/windows_path.h"
 
+#include "platform/ascii.h"
+
 namespace tavox {
 
 namespace {
@@ -11,10 +13,6 @@ bool IsSeparator(char c) {
 bool IsForbidden(char c) {
     const auto byte = static_cast<unsigned char>(c);
     return byte < 0x20 || c == '<' || c == '>' || c == ':' || c == '"' || c == '|' || c == '?' || c == '*';
-}
-
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 } // namespace
@@ -36,13 +34,10 @@ std::optional<WindowsPath> ParseWindowsPath(std::string_view path) {
     }
     const char letter = path[0];
     WindowsPath result;
-    if (letter >= 'a' && letter <= 'z') {
-        result.drive = static_cast<char>(letter - 'a' + 'A');
-    } else if (letter >= 'A' && letter <= 'Z') {
-        result.drive = letter;
-    } else {
+    if (!IsAsciiLetter(letter)) {
         return std::nullopt;
     }
+    result.drive = ToUpperAscii(letter);
     std::string_view rest = path.substr(2);
     while (!rest.empty()) {
         const std::size_t end = [&] {
@@ -91,7 +86,7 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
     std::size_t star = std::string_view::npos;
     std::size_t resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || LowerAscii(pattern[p]) == LowerAscii(name[n]))) {
+        if (p < pattern.size() && (pattern[p] == '?' || ToLowerAscii(pattern[p]) == ToLowerAscii(name[n]))) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == '*') {

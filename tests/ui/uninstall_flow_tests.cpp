@@ -4,6 +4,7 @@
 
 #include "catalogue/text_helpers.h"
 #include "installer/launcher.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 
 #include <gtest/gtest.h>

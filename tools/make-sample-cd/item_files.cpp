@@ -1,5 +1,6 @@
 #include "item_files.h"
 
+#include "platform/ascii.h"
 #include "rar-writer/rar_writer.h"
 
 #include <algorithm>
@@ -9,19 +10,6 @@
 namespace sample_cd {
 
 namespace {
-
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-    if (text.size() < suffix.size()) {
-        return false;
-    }
-    return std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<std::ptrdiff_t>(suffix.size()),
-                      [](char a, char b) {
-                          const auto upper = [](char c) {
-                              return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-                          };
-                          return upper(a) == upper(b);
-                      });
-}
 
 std::string ItemPath(const ItemView& item, std::string_view file) {
     return std::string(item.page_dir) + "\\" + std::string(item.install_dir) + "\\" + std::string(file);
@@ -223,7 +211,7 @@ void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPr
 }
 
 bool IsArchiveName(std::string_view name) {
-    return EndsWithIgnoringCase(name, ".RAR");
+    return tavox::EndsWithIgnoringAsciiCase(name, ".RAR");
 }
 
 std::string WindowsStandIn(std::string_view file_name, std::string_view what) {

@@ -1,6 +1,7 @@
 #include "sample_pictures.h"
 
 #include "picture_encoding.h"
+#include "platform/ascii.h"
 #include "sample_tables.h"
 
 #include <algorithm>
@@ -383,7 +384,7 @@ std::string FontText(std::string_view utf8) {
             continue;
         }
         const char c = utf8.front();
-        text += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        text += tavox::ToUpperAscii(c);
         utf8.remove_prefix(1);
     }
     return text;

@@ -1,5 +1,7 @@
 #include "stand_in_scripts.h"
 
+#include "platform/ascii.h"
+
 namespace sample_cd {
 
 namespace {
@@ -348,10 +350,7 @@ std::string UninstallerScript(const StandIn& recipe, std::span<const PayloadFile
     }
     if (!recipe.uninstall_switch.empty()) {
         // The same program is the game's setup; it removes the game only when asked to.
-        std::string lower(recipe.uninstall_switch);
-        for (char& c : lower) {
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        }
+        const std::string lower = tavox::LowerCaseAscii(recipe.uninstall_switch);
         text += "case ${1:-} in\n" + ShellQuote(recipe.uninstall_switch) + " | " + ShellQuote(lower) +
                 ") ;;\n*) exit 0 ;;\nesac\n";
     }

@@ -1,6 +1,7 @@
 // tavox-reg: the add, delete and query commands of the Windows reg tool, over a machine's registry files, so
 // that scripts and tests can look at and prepare what the menu and the games find in the registry.
 
+#include "platform/ascii.h"
 #include "platform/registry.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 
 namespace {
 
+using tavox::EqualsIgnoringAsciiCase;
 using tavox::Registry;
 using tavox::RegistryRoot;
 
@@ -53,19 +55,6 @@ int NotFound() {
 int Success() {
     Print(stdout, "The operation completed successfully.\n");
     return 0;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 struct KeyName {

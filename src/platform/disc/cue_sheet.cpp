@@ -1,5 +1,7 @@
 #include "platform/disc/cue_sheet.h"
 
+#include "platform/ascii.h"
+
 #include <charconv>
 #include <vector>
 
@@ -11,22 +13,6 @@ constexpr std::size_t kMaxCueBytes = 1 << 20;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
-}
-
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Upper(a[i]) != Upper(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // The words of one line; a "quoted" word keeps its blanks (file names).
@@ -97,8 +83,8 @@ std::optional<std::uint64_t> Frames(std::string_view text) {
 
 // The sector size of a data track's mode ("MODE1/2352"); nothing for audio and unknown modes.
 std::optional<std::uint32_t> DataSectorSize(std::string_view mode) {
-    if (mode.size() < 7 ||
-        !(SameWord(mode.substr(0, 6), "MODE1/") || SameWord(mode.substr(0, 6), "MODE2/"))) {
+    if (mode.size() < 7 || !(EqualsIgnoringAsciiCase(mode.substr(0, 6), "MODE1/") ||
+                             EqualsIgnoringAsciiCase(mode.substr(0, 6), "MODE2/"))) {
         return std::nullopt;
     }
     const auto size = Number(mode.substr(6));
@@ -123,8 +109,8 @@ bool LooksLikeCueSheet(std::string_view text) {
     bool track_seen = false;
     ForEachLine(text, [&](const std::vector<std::string_view>& words) {
         if (!words.empty()) {
-            file_seen = file_seen || SameWord(words[0], "FILE");
-            track_seen = track_seen || (file_seen && SameWord(words[0], "TRACK"));
+            file_seen = file_seen || EqualsIgnoringAsciiCase(words[0], "FILE");
+            track_seen = track_seen || (file_seen && EqualsIgnoringAsciiCase(words[0], "TRACK"));
         }
         return !track_seen;
     });
@@ -139,15 +125,16 @@ std::optional<CueDataTrack> FirstDataTrack(std::string_view text) {
     std::optional<CueDataTrack> track;
     std::optional<CueDataTrack> found;
     ForEachLine(text, [&](const std::vector<std::string_view>& words) {
-        if (words.size() >= 2 && SameWord(words[0], "FILE")) {
+        if (words.size() >= 2 && EqualsIgnoringAsciiCase(words[0], "FILE")) {
             file = std::string(words[1]);
             track.reset();
-        } else if (words.size() >= 3 && SameWord(words[0], "TRACK")) {
+        } else if (words.size() >= 3 && EqualsIgnoringAsciiCase(words[0], "TRACK")) {
             track.reset();
             if (const auto size = DataSectorSize(words[2]); size && !file.empty()) {
                 track = CueDataTrack{file, *size, 0};
             }
-        } else if (words.size() >= 3 && SameWord(words[0], "INDEX") && track && Number(words[1]) == 1u) {
+        } else if (words.size() >= 3 && EqualsIgnoringAsciiCase(words[0], "INDEX") && track &&
+                   Number(words[1]) == 1u) {
             if (const auto frames = Frames(words[2])) {
                 track->start_byte = *frames * track->sector_size;
                 found = track;

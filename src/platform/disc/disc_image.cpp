@@ -1,5 +1,6 @@
 #include "platform/disc/disc_image.h"
 
+#include "platform/ascii.h"
 #include "platform/disc/cue_sheet.h"
 
 #include <algorithm>
@@ -27,15 +28,9 @@ std::optional<std::filesystem::path> FindBeside(const std::filesystem::path& cue
     if (std::filesystem::is_regular_file(exact, ec)) {
         return exact;
     }
-    const auto lower = [](std::string text) {
-        for (char& c : text) {
-            c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        }
-        return text;
-    };
-    const std::string wanted = lower(std::filesystem::path(name).filename().string());
+    const std::string wanted = LowerCaseAscii(std::filesystem::path(name).filename().string());
     for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec)) {
-        if (lower(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
+        if (LowerCaseAscii(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
             return entry.path();
         }
     }

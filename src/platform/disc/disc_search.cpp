@@ -1,5 +1,7 @@
 #include "platform/disc/disc_search.h"
 
+#include "platform/ascii.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -10,16 +12,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
-
 std::optional<fs::path> ChildNamed(const fs::path& dir, std::string_view lower_name) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (Lower(entry.path().filename().string()) == lower_name) {
+        if (LowerCaseAscii(entry.path().filename().string()) == lower_name) {
             return entry.path();
         }
     }

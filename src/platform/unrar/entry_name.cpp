@@ -1,5 +1,6 @@
 #include "platform/unrar/entry_name.h"
 
+#include "platform/ascii.h"
 #include "platform/unrar/dos_code_page.h"
 
 #include <cstddef>
@@ -164,8 +165,7 @@ bool IsValidUtf8(std::string_view bytes) {
 
 std::optional<std::vector<std::string>> RelativeParts(std::string_view utf8_name) {
     std::string_view rest = utf8_name;
-    if (rest.size() >= 2 && rest[1] == ':' &&
-        ((rest[0] >= 'A' && rest[0] <= 'Z') || (rest[0] >= 'a' && rest[0] <= 'z'))) {
+    if (rest.size() >= 2 && rest[1] == ':' && IsAsciiLetter(rest[0])) {
         rest.remove_prefix(2);
     }
     std::vector<std::string> parts;

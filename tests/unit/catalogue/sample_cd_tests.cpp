@@ -6,6 +6,7 @@
 #include "catalogue/records.h"
 #include "catalogue/text_helpers.h"
 #include "installer/uninstall_script.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/engines.h"
 #include "platform/machine.h"
