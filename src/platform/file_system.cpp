@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include "platform/atomic_file.h"
 #include "platform/windows_path.h"
 
 #include <algorithm>
@@ -242,16 +243,8 @@ int FileSystem::WriteFile(std::string_view path, std::string_view bytes) {
         return kAccessDenied;
     }
     int result = 0;
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            result = errno == ENOSPC || errno == EDQUOT ? kDiskFull : kAccessDenied;
-            break;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (!WriteAll(fd, bytes)) {
+        result = errno == ENOSPC || errno == EDQUOT ? kDiskFull : kAccessDenied;
     }
     if (::close(fd) != 0 && result == 0) {
         result = kDiskFull;

@@ -1,7 +1,10 @@
 #include "platform/profile_file.h"
 
+#include "platform/ascii.h"
+#include "platform/atomic_file.h"
+#include "platform/unique_fd.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <limits>
@@ -50,16 +53,6 @@ std::string_view Trim(std::string_view s) {
         s.remove_prefix(1);
     }
     return TrimEnd(s);
-}
-
-std::string Fold(std::string_view s) {
-    std::string folded(s);
-    for (char& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
 }
 
 std::optional<std::string_view> SectionNameOf(std::string_view text) {
@@ -139,40 +132,6 @@ std::int64_t NowNs() {
         .count();
 }
 
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    int Get() const { return fd_; }
-    bool Close() {
-        const int fd = std::exchange(fd_, -1);
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 enum class ReadResult { Ok, Missing, Failed };
 
 ReadResult ReadWholeFile(const fs::path& path, std::string& content, struct stat& st) {
@@ -216,52 +175,12 @@ std::optional<fs::path> ResolveLinks(fs::path path) {
     return std::nullopt;
 }
 
-// Writes the content to a new file beside the target and renames it over the target, so that readers and a
-// crash see either the old or the new file, never half of one. `written` receives the new file's status.
-bool ReplaceFile(const fs::path& target, std::string_view content, struct stat& written) {
-    static std::atomic<unsigned> counter{0};
+// A read-only file cannot be written on Windows; replacing it would get round that (and root may write any
+// file), so its write bits decide.
+bool IsReadOnly(const fs::path& target) {
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    // A read-only file cannot be written on Windows; replacing it would get round that (and root may write
-    // any file), so its write bits decide.
-    if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
-        return false;
-    }
-    const fs::path directory = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    fs::path temp;
-    int raw_fd = -1;
-    for (int attempt = 0; attempt < 100 && raw_fd < 0; ++attempt) {
-        temp = directory / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "-" +
-                            std::to_string(counter++));
-        raw_fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (raw_fd < 0 && errno != EEXIST) {
-            return false;
-        }
-    }
-    UniqueFd fd(raw_fd);
-    if (fd.Get() < 0) {
-        return false;
-    }
-    if (exists) {
-        ::fchmod(fd.Get(), old.st_mode & 07777);
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-            // Only a privileged user may give a file away; the content matters more than its owner.
-            [[maybe_unused]] const int refused = ::fchown(fd.Get(), old.st_uid, old.st_gid);
-        }
-    }
-    const bool ok = WriteAll(fd.Get(), content) && ::fsync(fd.Get()) == 0 &&
-                    ::fstat(fd.Get(), &written) == 0 && fd.Close() &&
-                    ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // Make the rename itself durable; the new content is already safe if this fails.
-    UniqueFd dir_fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir_fd.Get() >= 0) {
-        ::fsync(dir_fd.Get());
-    }
-    return true;
+    return ::stat(target.c_str(), &old) == 0 &&
+           ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0);
 }
 
 } // namespace
@@ -273,10 +192,10 @@ ProfileFile::Line ProfileFile::MakeLine(std::string text, LineEnd end, bool firs
     const std::string_view name_text = first_line ? WithoutBom(line.text) : std::string_view(line.text);
     if (const auto section = SectionNameOf(name_text)) {
         line.kind = LineKind::Section;
-        line.folded_name = Fold(*section);
+        line.folded_name = LowerCaseAscii(*section);
     } else if (const auto key = KeyNameOf(name_text)) {
         line.kind = LineKind::Key;
-        line.folded_name = Fold(*key);
+        line.folded_name = LowerCaseAscii(*key);
     }
     return line;
 }
@@ -349,7 +268,7 @@ bool ProfileFile::Refresh() const {
 }
 
 std::size_t ProfileFile::FindSection(std::string_view section) const {
-    const std::string folded = Fold(Trim(section));
+    const std::string folded = LowerCaseAscii(Trim(section));
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (lines_[i].kind == LineKind::Section && lines_[i].folded_name == folded) {
             return i;
@@ -367,7 +286,7 @@ std::size_t ProfileFile::SectionEnd(std::size_t header) const {
 }
 
 std::size_t ProfileFile::FindKey(std::size_t header, std::string_view key) const {
-    const std::string folded = Fold(Trim(key));
+    const std::string folded = LowerCaseAscii(Trim(key));
     const std::size_t end = SectionEnd(header);
     for (std::size_t i = header + 1; i < end; ++i) {
         if (lines_[i].kind == LineKind::Key && lines_[i].folded_name == folded) {
@@ -412,8 +331,8 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key, st
     Line key_line = MakeLine(std::string(key_name) + "=" + std::string(value), LineEnd::CrLf);
     // Refuse what would not read back as the same section and key, rather than corrupt the file.
     if (HasLineBreak(section_name) || HasLineBreak(key_name) || HasLineBreak(value) ||
-        header_line.kind != LineKind::Section || header_line.folded_name != Fold(section_name) ||
-        key_line.kind != LineKind::Key || key_line.folded_name != Fold(key_name)) {
+        header_line.kind != LineKind::Section || header_line.folded_name != LowerCaseAscii(section_name) ||
+        key_line.kind != LineKind::Key || key_line.folded_name != LowerCaseAscii(key_name)) {
         return false;
     }
     if (!Refresh()) {
@@ -548,13 +467,14 @@ bool ProfileFile::Store(std::vector<Line> lines) {
     }
     const auto target = ResolveLinks(path_);
     const std::int64_t written_at_ns = NowNs();
-    struct stat written {};
-    if (!target || !ReplaceFile(*target, content, written)) {
+    const std::optional<struct stat> written =
+        target && !IsReadOnly(*target) ? ReplaceFileAtomically(*target, content, 0666) : std::nullopt;
+    if (!written) {
         return false;
     }
     lines_ = std::move(lines);
     content_ = std::move(content);
-    loaded_stamp_ = StampOf(written);
+    loaded_stamp_ = StampOf(*written);
     loaded_at_ns_ = written_at_ns;
     return true;
 }

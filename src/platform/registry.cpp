@@ -1,10 +1,12 @@
 #include "platform/registry.h"
 
+#include "platform/ascii.h"
+#include "platform/atomic_file.h"
 #include "platform/registry_hive.h"
+#include "platform/unique_fd.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
@@ -15,6 +17,9 @@
 namespace tavox {
 
 namespace {
+
+// Wine makes its registry files readable by all; a replaced file keeps the mode it has.
+constexpr mode_t kNewHiveMode = 0644;
 
 // What tells us the file changed since we read it.
 struct FileStamp {
@@ -28,57 +33,6 @@ struct FileStamp {
 FileStamp StampOf(const struct stat& info) {
     return {static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec,
             static_cast<std::uintmax_t>(info.st_size), static_cast<std::uintmax_t>(info.st_ino), true};
-}
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { Close(); }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-    bool Close() {
-        const int fd = std::exchange(fd_, -1);
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-// Removes a temporary file unless it was put in place.
-class TempFile {
-public:
-    explicit TempFile(std::string path) : path_(std::move(path)) {}
-    ~TempFile() {
-        if (!path_.empty()) {
-            ::unlink(path_.c_str());
-        }
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    const std::string& Path() const { return path_; }
-    void Keep() { path_.clear(); }
-
-private:
-    std::string path_;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 std::optional<std::string> ReadAll(int fd, std::size_t size_hint) {
@@ -98,11 +52,6 @@ std::optional<std::string> ReadAll(int fd, std::size_t size_hint) {
         }
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return std::ranges::equal(a, b, [&lower](char x, char y) { return lower(x) == lower(y); });
 }
 
 // The parts of a key path, without the empty ones a leading or doubled "\" makes.
@@ -194,7 +143,7 @@ struct Registry::HiveFile {
         if (loaded && *loaded == StampOf(info)) {
             return;
         }
-        FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!file.Valid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
             Unreadable();
             return;
@@ -216,39 +165,15 @@ struct Registry::HiveFile {
         readable = false;
     }
 
-    // Temporary file in the same directory, flushed to disk, then renamed over the old one: a crash leaves
-    // either the old file or the new one.
     bool Store() {
-        const std::string bytes = hive.Serialize(relative_to);
-        std::filesystem::path directory = path.parent_path();
-        if (directory.empty()) {
-            directory = ".";
-        }
         std::error_code error;
-        std::filesystem::create_directories(directory, error);
-        std::string temp_name = (directory / ("." + path.filename().string() + ".XXXXXX")).string();
-        FileDescriptor file(::mkstemp(temp_name.data()));
-        if (!file.Valid()) {
+        std::filesystem::create_directories(path.parent_path(), error);
+        const std::optional<struct stat> written =
+            ReplaceFileAtomically(path, hive.Serialize(relative_to), kNewHiveMode);
+        if (!written) {
             return false;
         }
-        TempFile temp(temp_name);
-        struct stat old_info {};
-        const mode_t mode = ::stat(path.c_str(), &old_info) == 0 ? (old_info.st_mode & 07777) : 0644;
-        if (::fchmod(file.Get(), mode) != 0 || !WriteAll(file.Get(), bytes) || ::fsync(file.Get()) != 0 ||
-            !file.Close() || std::rename(temp.Path().c_str(), path.c_str()) != 0) {
-            return false;
-        }
-        temp.Keep();
-        FileDescriptor directory_file(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (directory_file.Valid()) {
-            ::fsync(directory_file.Get());
-        }
-        struct stat info {};
-        if (::stat(path.c_str(), &info) == 0) {
-            loaded = StampOf(info);
-        } else {
-            loaded.reset();
-        }
+        loaded = StampOf(*written);
         return true;
     }
 

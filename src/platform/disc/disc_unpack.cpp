@@ -1,5 +1,7 @@
 #include "platform/disc/disc_unpack.h"
 
+#include "platform/unique_fd.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 #include <fcntl.h>
@@ -82,22 +84,6 @@ struct ArchiveCloser {
     void operator()(struct archive* archive) const { archive_read_free(archive); }
 };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 bool WriteAll(int fd, const void* data, std::size_t size, std::uint64_t offset) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
@@ -168,8 +154,7 @@ std::optional<UnpackResult> Unpacker::WriteFile(struct archive* archive, const s
     if (!MakeParents(path)) {
         return std::nullopt; // a name that clashes with a file: left out
     }
-    const FileDescriptor file(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    const UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (file.Get() < 0) {
         return WriteFailed();
     }

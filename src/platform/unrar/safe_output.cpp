@@ -1,5 +1,7 @@
 #include "platform/unrar/safe_output.h"
 
+#include "platform/atomic_file.h"
+#include "platform/unique_fd.h"
 #include "platform/unrar/unrar.h"
 
 #include <atomic>
@@ -17,31 +19,10 @@ namespace tavox::unrar {
 
 namespace {
 
-// A directory descriptor that closes itself.
-class DirFd {
-public:
-    explicit DirFd(int fd = -1) : fd_(fd) {}
-    ~DirFd() { Reset(-1); }
-    DirFd(const DirFd&) = delete;
-    DirFd& operator=(const DirFd&) = delete;
-
-    int Get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-    void Reset(int fd) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
-
 constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Opens (making it when missing) each directory of `parts` in turn below `dir`, never following a link.
-bool EnterDirectories(DirFd& dir, std::span<const std::string> parts) {
+bool EnterDirectories(UniqueFd& dir, std::span<const std::string> parts) {
     for (const std::string& part : parts) {
         if (::mkdirat(dir.Get(), part.c_str(), 0755) != 0 && errno != EEXIST) {
             return false;
@@ -70,7 +51,7 @@ int OpenTarget(const std::string& target_dir) {
 
 int OutputFile::Create(const std::string& target_dir, const std::vector<std::string>& parts,
                        OutputFile& out) {
-    DirFd dir(OpenTarget(target_dir));
+    UniqueFd dir(OpenTarget(target_dir));
     if (dir.Get() < 0 || parts.empty() || !EnterDirectories(dir, std::span(parts).first(parts.size() - 1))) {
         return ERAR_ECREATE;
     }
@@ -83,7 +64,7 @@ int OutputFile::CreateAt(const std::string& host_name, OutputFile& out) {
                                  : slash == 0               ? "/"
                                                             : host_name.substr(0, slash);
     const std::string name = slash == std::string::npos ? host_name : host_name.substr(slash + 1);
-    DirFd dir(::open(dir_name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dir(::open(dir_name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() < 0 || name.empty() || name == "." || name == "..") {
         return ERAR_ECREATE;
     }
@@ -129,17 +110,8 @@ void OutputFile::Discard() {
 }
 
 int OutputFile::Write(std::span<const std::uint8_t> bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return ERAR_EWRITE;
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
-    }
-    return ERAR_SUCCESS;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return WriteAll(fd_, text) ? ERAR_SUCCESS : ERAR_EWRITE;
 }
 
 int OutputFile::Commit(unsigned mode, std::int64_t unix_time) {
@@ -167,7 +139,7 @@ int OutputFile::Commit(unsigned mode, std::int64_t unix_time) {
 }
 
 int CreateDirectories(const std::string& target_dir, const std::vector<std::string>& parts) {
-    DirFd dir(OpenTarget(target_dir));
+    UniqueFd dir(OpenTarget(target_dir));
     return dir.Get() >= 0 && EnterDirectories(dir, parts) ? ERAR_SUCCESS : ERAR_ECREATE;
 }
 

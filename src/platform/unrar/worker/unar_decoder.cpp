@@ -1,5 +1,7 @@
 #include "worker/unar_decoder.h"
 
+#include "platform/unique_fd.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -23,26 +25,6 @@ using protocol::EndStatus;
 // unar reads the archive by a path: the memory file, as the descriptor it finds it at.
 constexpr int kArchiveFd = 3;
 constexpr const char* kArchivePath = "/proc/self/fd/3";
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1) : fd_(fd) {}
-    ~Descriptor() { Reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int Get() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-    void Reset(int fd = -1) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        fd_ = fd;
-    }
-
-private:
-    int fd_ = -1;
-};
 
 // Runs in the child between fork and exec (async-signal-safe calls only): the archive at descriptor 3,
 // the pipe as standard output, nothing to read, and no file of any size may be written.
@@ -98,12 +80,12 @@ public:
             return Started::Failed;
         }
         output_.Reset(output[0]);
-        Descriptor output_end(output[1]);
+        UniqueFd output_end(output[1]);
         if (::pipe2(error.data(), O_CLOEXEC) != 0) {
             return Started::Failed;
         }
-        Descriptor error_read(error[0]);
-        Descriptor error_end(error[1]);
+        UniqueFd error_read(error[0]);
+        UniqueFd error_end(error[1]);
         std::vector<char*> argv;
         for (std::string& arg : args) {
             argv.push_back(arg.data());
@@ -146,7 +128,7 @@ private:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    Descriptor output_;
+    UniqueFd output_;
     pid_t pid_ = -1;
 };
 
@@ -208,13 +190,13 @@ public:
     }
 
 private:
-    Descriptor archive_;
+    UniqueFd archive_;
 };
 
 } // namespace
 
 std::unique_ptr<StreamDecoder> MakeUnarDecoder(std::vector<std::uint8_t> bytes) {
-    Descriptor archive(::memfd_create("tavox95-rar", MFD_CLOEXEC));
+    UniqueFd archive(::memfd_create("tavox95-rar", MFD_CLOEXEC));
     if (archive.Get() < 0) {
         return nullptr;
     }
