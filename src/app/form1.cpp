@@ -215,7 +215,7 @@ bool TForm1::FormActivate() {
     const FileSystem& files = machine.Files();
     if (!files.FileExists(folders.SystemDir + "DPLAYX.DLL") ||
         !files.FileExists(folders.SystemDir + "DDRAW.DLL")) {
-        services.launcher.NormalExec(folders.CdDrive + "\\DirectX\\dx5eng.exe", 1);
+        services.launcher.NormalExec(folders.CdDrive + "\\DirectX\\dx5eng.exe", kShowNormal);
     }
     return true;
 }

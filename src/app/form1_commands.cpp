@@ -5,10 +5,6 @@
 
 namespace tavox {
 
-namespace {
-constexpr int kShowNormal = 1;
-} // namespace
-
 void TForm1::CommandClick(int object) {
     switch (object) {
     case 20:

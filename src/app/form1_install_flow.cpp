@@ -18,8 +18,6 @@ namespace tavox {
 
 namespace {
 
-constexpr int kShowNormal = 1;
-
 std::string_view FileNamePart(std::string_view path) {
     const std::size_t cut = path.find_last_of("\\:");
     return cut == std::string_view::npos ? path : path.substr(cut + 1);

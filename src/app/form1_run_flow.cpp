@@ -8,7 +8,6 @@ namespace tavox {
 
 namespace {
 
-constexpr int kShowNormal = 1;
 // Records of these install types and above are never run.
 constexpr std::uint32_t kFirstUnrunnableType = 12;
 

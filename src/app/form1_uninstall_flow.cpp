@@ -17,7 +17,6 @@ namespace tavox {
 
 namespace {
 
-constexpr int kShowNormal = 1;
 constexpr int kDeleteQuestionText = 11;
 constexpr int kCannotDeleteText = 27;
 constexpr int kInstallObject = 22;

@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kClientWidth = 229;
 constexpr int kClientHeight = 179;
-constexpr int kShowNormal = 1;
 // The labels are Central European whatever the interface language.
 constexpr int kLabelCharset = 238;
 constexpr QRgb kWhite = 0xFFFFFFFF;

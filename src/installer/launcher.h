@@ -22,6 +22,9 @@ struct LaunchResult {
     explicit operator bool() const { return done; }
 };
 
+// Windows' SW_SHOWNORMAL: the show mode the menu starts every program and document with.
+inline constexpr int kShowNormal = 1;
+
 // The menu's ways of starting things: wait for a program, start one and go on, open a document. Commands are
 // Windows command lines; show_mode (SW_SHOW...) is accepted and not used, since the host's window manager
 // places the windows of the programs started.
