@@ -163,6 +163,24 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
+std::string Utf16ToUtf8(std::u16string_view utf16, UnpairedSurrogate unpaired) {
+    const auto is_high = [](char32_t c) { return c >= 0xD800 && c < 0xDC00; };
+    const auto is_low = [](char32_t c) { return c >= 0xDC00 && c < 0xE000; };
+    std::string out;
+    out.reserve(utf16.size());
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        char32_t c = utf16[i];
+        if (is_high(c) && i + 1 < utf16.size() && is_low(utf16[i + 1])) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t{utf16[i + 1]} - 0xDC00);
+            ++i;
+        } else if ((is_high(c) || is_low(c)) && unpaired == UnpairedSurrogate::Replace) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
 CodePage CodePageForCharset(int charset) {
     switch (charset) {
     case 238:

@@ -18,6 +18,15 @@ std::string ToUtf8(std::string_view bytes, CodePage code_page);
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t c);
 
+// What becomes of a UTF-16 surrogate without its other half.
+enum class UnpairedSurrogate {
+    Keep,    // encoded as it is, so that a name holding one survives the trip to UTF-8 and back
+    Replace, // U+FFFD, for names the host's file system gets
+};
+
+// Encodes UTF-16 (surrogate pairs included) as UTF-8; a zero unit is kept like any other.
+std::string Utf16ToUtf8(std::u16string_view utf16, UnpairedSurrogate unpaired);
+
 // Encodes UTF-8 into the code page. Characters the code page lacks, and malformed UTF-8, become '?'.
 std::string FromUtf8(std::string_view utf8, CodePage code_page);
 

@@ -111,22 +111,6 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
-    for (std::size_t i = 0; i < utf16.size(); ++i) {
-        const char16_t unit = utf16[i];
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] < 0xE000) {
-            AppendUtf8(out, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (char32_t{utf16[i + 1]} - 0xDC00));
-            ++i;
-        } else {
-            AppendUtf8(out, unit);
-        }
-    }
-    return out;
-}
-
 // --- Case and key paths
 
 std::u16string Fold(std::u16string_view text) {
@@ -188,7 +172,6 @@ using hive_text::Fold;
 using hive_text::IsAtOrBelow;
 using hive_text::PathFromUtf8;
 using hive_text::ReadStringData;
-using hive_text::Utf16ToUtf8;
 using hive_text::Utf8ToUtf16;
 using hive_text::WithoutLineEnd;
 
@@ -245,7 +228,7 @@ std::optional<std::string> RegistryHive::ReadString(std::string_view key, std::s
     if (!text) {
         return std::nullopt;
     }
-    return Utf16ToUtf8(*text);
+    return Utf16ToUtf8(*text, UnpairedSurrogate::Keep);
 }
 
 bool RegistryHive::ValueExists(std::string_view key, std::string_view value_name) const {
@@ -285,7 +268,7 @@ std::vector<std::string> RegistryHive::SubKeys(std::string_view key) const {
         const std::u16string_view child =
             std::u16string_view(block.path).substr(start, block.path.find(u'\\', start) - start);
         if (seen.insert(Fold(child)).second) {
-            names.push_back(Utf16ToUtf8(child));
+            names.push_back(Utf16ToUtf8(child, UnpairedSurrogate::Keep));
         }
     }
     return names;
@@ -301,7 +284,7 @@ std::vector<std::string> RegistryHive::ValueNames(std::string_view key) const {
     for (const std::size_t index : entry->blocks) {
         for (const Line& line : blocks_[index].lines) {
             if (line.kind == LineKind::Value && seen.insert(Fold(line.name)).second) {
-                names.push_back(Utf16ToUtf8(line.name));
+                names.push_back(Utf16ToUtf8(line.name, UnpairedSurrogate::Keep));
             }
         }
     }

@@ -23,7 +23,6 @@ std::optional<DecodedChar> DecodeUtf8At(std::string_view text, std::size_t pos);
 void AppendUtf16(std::u16string& out, char32_t code_point);
 // Malformed UTF-8 from a caller becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // --- Case and key paths (registry_hive.cpp)
 

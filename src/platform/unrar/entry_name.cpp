@@ -1,6 +1,7 @@
 #include "platform/unrar/entry_name.h"
 
 #include "platform/ascii.h"
+#include "platform/code_page.h"
 #include "platform/unrar/dos_code_page.h"
 
 #include <cstddef>
@@ -71,25 +72,6 @@ std::u16string UnpackRar4Unicode(std::string_view name8, std::string_view packed
     return out;
 }
 
-std::string Utf16ToUtf8(std::u16string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c == 0) {
-            break;
-        }
-        AppendUtf8(out, c);
-    }
-    return out;
-}
-
 } // namespace
 
 StoredName ReadRar4Name(std::string_view field, bool unicode_flag) {
@@ -109,7 +91,9 @@ StoredName ReadRar4Name(std::string_view field, bool unicode_flag) {
     name.bytes = std::string(field.substr(0, zero));
     const std::u16string unicode = UnpackRar4Unicode(name.bytes, field.substr(zero + 1));
     if (!unicode.empty()) {
-        name.utf8 = Utf16ToUtf8(unicode);
+        // The name ends at its first zero unit.
+        name.utf8 = Utf16ToUtf8(std::u16string_view(unicode).substr(0, unicode.find(u'\0')),
+                                UnpairedSurrogate::Replace);
     }
     return name;
 }

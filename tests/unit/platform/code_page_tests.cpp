@@ -224,5 +224,33 @@ TEST(CodePage, NamesCompareWithoutRegardToCase) {
     }
 }
 
+TEST(CodePage, Utf16PairsJoinAndUnpairedSurrogatesAreKeptOrReplaced) {
+    struct Utf16Case {
+        std::u16string in;
+        std::string kept;
+        std::string replaced;
+    };
+    const std::string kReplacement = "\xEF\xBF\xBD";
+    const std::vector<Utf16Case> cases = {
+        {u"SETUP.EXE", "SETUP.EXE", "SETUP.EXE"},
+        {u"\u010Dist\u00FD \u20AC", "\xC4\x8Dist\xC3\xBD \xE2\x82\xAC", "\xC4\x8Dist\xC3\xBD \xE2\x82\xAC"},
+        // U+1F600 as a pair, and the highest code point.
+        {u"\xD83D\xDE00", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+        {u"\xDBFF\xDFFF", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+        // A high half at the end, a low half alone, the halves the wrong way round, a high half before a
+        // letter.
+        {u"a\xD800", "a\xED\xA0\x80", "a" + kReplacement},
+        {u"\xDC00!", "\xED\xB0\x80!", kReplacement + "!"},
+        {u"\xDE00\xD83D", "\xED\xB8\x80\xED\xA0\xBD", kReplacement + kReplacement},
+        {u"\xD83Dx", "\xED\xA0\xBDx", kReplacement + "x"},
+        {std::u16string(u"a\0b", 3), std::string("a\0b", 3), std::string("a\0b", 3)},
+        {u"", "", ""},
+    };
+    for (const Utf16Case& c : cases) {
+        EXPECT_EQ(Utf16ToUtf8(c.in, UnpairedSurrogate::Keep), c.kept) << c.kept;
+        EXPECT_EQ(Utf16ToUtf8(c.in, UnpairedSurrogate::Replace), c.replaced) << c.replaced;
+    }
+}
+
 } // namespace
 } // namespace tavox
