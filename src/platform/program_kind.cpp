@@ -1,6 +1,7 @@
 #include "platform/program_kind.h"
 
 #include "platform/code_page.h"
+#include "platform/little_endian.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -34,17 +35,9 @@ constexpr std::size_t kPifDirectoryBytes = 64;
 constexpr std::size_t kPifArgumentsAt = 0xA5;
 constexpr std::size_t kPifArgumentsBytes = 64;
 
-std::uint32_t LittleEndian(std::string_view bytes) {
-    std::uint32_t value = 0;
-    for (std::size_t i = bytes.size(); i > 0; --i) {
-        value = (value << 8) | static_cast<unsigned char>(bytes[i - 1]);
-    }
-    return value;
-}
-
 ProgramKind ClassifyPortableExecutable(std::string_view header) {
-    const auto machine = static_cast<std::uint16_t>(LittleEndian(header.substr(4, 2)));
-    const auto magic = static_cast<std::uint16_t>(LittleEndian(header.substr(24, 2)));
+    const std::uint16_t machine = ReadLe16(header, 4);
+    const std::uint16_t magic = ReadLe16(header, 24);
     if (machine == kMachineI386 && magic == kPe32Magic) {
         return ProgramKind::Windows32;
     }
@@ -61,14 +54,14 @@ ProgramKind ClassifyMz(const ReadAtFunction& read) {
     if (header.size() < kDosHeaderBytes) {
         return ProgramKind::Unknown;
     }
-    const std::uint32_t header_bytes = LittleEndian(std::string_view(header).substr(8, 2)) * 16U;
+    const std::uint32_t header_bytes = ReadLe16(header, 8) * 16U;
     if (header_bytes < kDosHeaderBytes || read(header_bytes - 1, 1).empty()) {
         return ProgramKind::Unknown;
     }
     if (header.size() < kExtendedDosHeaderBytes) {
         return ProgramKind::Dos;
     }
-    const std::uint32_t new_header_at = LittleEndian(std::string_view(header).substr(kNewHeaderOffsetAt, 4));
+    const std::uint32_t new_header_at = ReadLe32(header, kNewHeaderOffsetAt);
     if (new_header_at < kExtendedDosHeaderBytes) {
         return ProgramKind::Dos;
     }

@@ -1,3 +1,4 @@
+#include "platform/little_endian.h"
 #include "platform/registry_hive.h"
 
 #include "platform/registry_hive_text.h"
@@ -197,8 +198,7 @@ std::optional<std::u16string> ReadStringData(std::string_view data) {
         }
         std::u16string text;
         for (std::size_t i = 0; i + 1 < bytes->size(); i += 2) {
-            text += static_cast<char16_t>(static_cast<unsigned char>((*bytes)[i]) |
-                                          (static_cast<unsigned char>((*bytes)[i + 1]) << 8));
+            text += static_cast<char16_t>(ReadLe16(*bytes, i));
         }
         if (!text.empty() && text.back() == 0) {
             text.pop_back(); // the terminator Windows stores with a string

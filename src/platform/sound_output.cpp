@@ -1,5 +1,7 @@
 #include "platform/sound_output.h"
 
+#include "platform/little_endian.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -20,16 +22,6 @@ constexpr unsigned int kLatencyUs = 200000;
 // Underruns are recovered from; a device that keeps failing is given up.
 constexpr int kMaxRecoveries = 16;
 
-std::uint16_t Le16(std::span<const std::byte> bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(std::to_integer<unsigned>(bytes[at]) |
-                                      std::to_integer<unsigned>(bytes[at + 1]) << 8);
-}
-
-std::uint32_t Le32(std::span<const std::byte> bytes, std::size_t at) {
-    const std::uint32_t high = Le16(bytes, at + 2);
-    return high << 16 | Le16(bytes, at);
-}
-
 bool HasId(std::span<const std::byte> bytes, std::size_t at, std::string_view id) {
     return std::equal(
         id.begin(), id.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
@@ -40,12 +32,12 @@ std::optional<WaveFormat> ParseFormatChunk(std::span<const std::byte> chunk) {
     if (chunk.size() < 16) {
         return std::nullopt;
     }
-    const std::uint16_t tag = Le16(chunk, 0);
+    const std::uint16_t tag = ReadLe16(chunk, 0);
     WaveFormat format;
-    format.channels = Le16(chunk, 2);
-    const std::uint32_t rate = Le32(chunk, 4);
-    const std::uint16_t block_align = Le16(chunk, 12);
-    format.bits_per_sample = Le16(chunk, 14);
+    format.channels = ReadLe16(chunk, 2);
+    const std::uint32_t rate = ReadLe32(chunk, 4);
+    const std::uint16_t block_align = ReadLe16(chunk, 12);
+    format.bits_per_sample = ReadLe16(chunk, 14);
     if (tag != kFormatPcm || (format.channels != 1 && format.channels != 2) ||
         (format.bits_per_sample != 8 && format.bits_per_sample != 16) || rate < kMinRateHz ||
         rate > kMaxRateHz || block_align != format.BytesPerFrame()) {
@@ -69,12 +61,12 @@ std::optional<WaveSound> ParseWave(std::span<const std::byte> wave) {
     if (wave.size() < 12 || !HasId(wave, 0, "RIFF") || !HasId(wave, 8, "WAVE")) {
         return std::nullopt;
     }
-    const std::uint64_t end = std::min<std::uint64_t>(wave.size(), std::uint64_t{Le32(wave, 4)} + 8);
+    const std::uint64_t end = std::min<std::uint64_t>(wave.size(), std::uint64_t{ReadLe32(wave, 4)} + 8);
     std::optional<WaveFormat> format;
     std::optional<std::span<const std::byte>> data;
     std::uint64_t at = 12;
     while (at + 8 <= end && !(format && data)) {
-        const std::uint64_t size = Le32(wave, at + 4);
+        const std::uint64_t size = ReadLe32(wave, at + 4);
         const std::uint64_t body = at + 8;
         if (HasId(wave, at, "fmt ") && !format) {
             if (body + size > end) {

@@ -1,5 +1,7 @@
 #include "platform/disc/volume_descriptors.h"
 
+#include "platform/little_endian.h"
+
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -47,11 +49,6 @@ std::uint64_t Digest(std::span<const std::uint8_t> bytes) {
     return hash;
 }
 
-std::uint32_t LittleEndian32(std::span<const std::uint8_t> bytes) {
-    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-           std::uint32_t{bytes[3]} << 24;
-}
-
 } // namespace
 
 std::uint32_t CdSerialNumber(std::span<const std::uint8_t> descriptor) {
@@ -90,8 +87,8 @@ std::optional<VolumeInfo> ParseVolumeDescriptors(std::span<const std::uint8_t> d
     info.label = TrimmedVolumeId(*primary);
     // Windows reads a Joliet disc through its supplementary descriptor, and so sums that one.
     info.serial = CdSerialNumber(joliet ? *joliet : *primary);
-    const std::uint32_t blocks = LittleEndian32(primary->subspan(80, 4));
-    const std::uint32_t block_size = (*primary)[128] | std::uint32_t{(*primary)[129]} << 8;
+    const std::uint32_t blocks = ReadLe32(*primary, 80);
+    const std::uint32_t block_size = ReadLe16(*primary, 128);
     info.volume_bytes = std::uint64_t{blocks} * (block_size == 0 ? kSector : block_size);
     std::array<char, 17> digest{};
     std::snprintf(digest.data(), digest.size(), "%016llx",

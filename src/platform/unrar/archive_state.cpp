@@ -1,6 +1,7 @@
 #include "platform/unrar/archive_state.h"
 
 #include "platform/code_page.h"
+#include "platform/little_endian.h"
 #include "platform/unrar/crc32.h"
 #include "platform/unrar/dos_code_page.h"
 
@@ -24,19 +25,13 @@ template <std::size_t N> void CopyTruncated(char (&out)[N], std::string_view tex
     out[n] = '\0';
 }
 
-void PutLittleEndian(std::string& bytes, std::size_t pos, std::uint64_t value, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[pos + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-}
-
 // The start of every RAR 1.5-4 stream given to the decoder: the marker and a main header without the
 // old-style comment (which the decoder rejects), volume and lock flags.
 std::string Rar4StreamStart(bool solid) {
     std::string main(kMainHeaderSize, '\0');
-    PutLittleEndian(main, 2, 0x73, 1);
-    PutLittleEndian(main, 3, solid ? kMainSolid : 0, 2);
-    PutLittleEndian(main, 5, kMainHeaderSize, 2);
+    WriteLe(main, 2, 0x73, 1);
+    WriteLe(main, 3, solid ? kMainSolid : 0, 2);
+    WriteLe(main, 5, kMainHeaderSize, 2);
     SealRar4Header(main);
     return std::string(kRar4Marker) + main;
 }
@@ -51,14 +46,14 @@ bool IsRar4Decodable(unsigned unp_ver) {
 // One header for a file that several volumes share, as if it were whole in one.
 std::string JoinedRar4Header(const RarEntry& first, const RarEntry& last, std::uint64_t pack_size) {
     std::string header = first.decoder_header;
-    unsigned flags = static_cast<std::uint8_t>(header[3]) | static_cast<std::uint8_t>(header[4]) << 8;
+    unsigned flags = ReadLe16(header, 3);
     flags &= ~(kFileSplitBefore | kFileSplitAfter);
-    PutLittleEndian(header, 3, flags, 2);
-    PutLittleEndian(header, 7, pack_size & 0xFFFFFFFF, 4);
+    WriteLe(header, 3, flags, 2);
+    WriteLe(header, 7, pack_size & 0xFFFFFFFF, 4);
     if ((flags & kFileLarge) && header.size() >= 36) {
-        PutLittleEndian(header, 32, pack_size >> 32, 4);
+        WriteLe(header, 32, pack_size >> 32, 4);
     }
-    PutLittleEndian(header, 16, last.crc.value_or(0), 4);
+    WriteLe(header, 16, last.crc.value_or(0), 4);
     SealRar4Header(header);
     return header;
 }

@@ -1,5 +1,6 @@
 #include "platform/unrar/decoder_protocol.h"
 
+#include "platform/little_endian.h"
 #include "platform/unrar/field_reader.h"
 
 #include <cerrno>
@@ -10,14 +11,8 @@ namespace tavox::unrar::protocol {
 
 namespace {
 
-void Put(std::string& out, std::uint64_t value, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
 void PutBytes(std::string& out, std::string_view bytes) {
-    Put(out, bytes.size(), 4);
+    AppendLe(out, bytes.size(), 4);
     out.append(bytes);
 }
 
@@ -29,19 +24,19 @@ std::string_view GetBytes(FieldReader& r) {
 
 std::string EncodeStream(const Stream& stream) {
     std::string out;
-    Put(out, static_cast<std::uint8_t>(stream.decoder), 1);
-    Put(out, stream.solid ? 1 : 0, 1);
-    Put(out, stream.files.size(), 4);
+    AppendLe(out, static_cast<std::uint8_t>(stream.decoder), 1);
+    AppendLe(out, stream.solid ? 1 : 0, 1);
+    AppendLe(out, stream.files.size(), 4);
     for (const std::string& file : stream.files) {
         PutBytes(out, file);
     }
-    Put(out, stream.pieces.size(), 4);
+    AppendLe(out, stream.pieces.size(), 4);
     for (const Piece& piece : stream.pieces) {
-        Put(out, piece.from_file ? 1 : 0, 1);
+        AppendLe(out, piece.from_file ? 1 : 0, 1);
         if (piece.from_file) {
-            Put(out, piece.file, 4);
-            Put(out, piece.offset, 8);
-            Put(out, piece.size, 8);
+            AppendLe(out, piece.file, 4);
+            AppendLe(out, piece.offset, 8);
+            AppendLe(out, piece.size, 8);
         } else {
             PutBytes(out, piece.bytes);
         }
@@ -83,10 +78,10 @@ std::optional<Stream> DecodeStream(std::string_view payload) {
 
 std::string EncodeRequest(const Request& request) {
     std::string out;
-    Put(out, request.key, 8);
-    Put(out, request.unp_size, 8);
-    Put(out, request.earlier_bytes, 8);
-    Put(out, request.unchecked ? 1 : 0, 1);
+    AppendLe(out, request.key, 8);
+    AppendLe(out, request.unp_size, 8);
+    AppendLe(out, request.earlier_bytes, 8);
+    AppendLe(out, request.unchecked ? 1 : 0, 1);
     PutBytes(out, request.name);
     return out;
 }
@@ -108,8 +103,8 @@ std::optional<Request> DecodeRequest(std::string_view payload) {
 bool SendFrame(int fd, Frame type, std::string_view payload) {
     std::string frame;
     frame.reserve(5 + payload.size());
-    Put(frame, static_cast<std::uint8_t>(type), 1);
-    Put(frame, payload.size(), 4);
+    AppendLe(frame, static_cast<std::uint8_t>(type), 1);
+    AppendLe(frame, payload.size(), 4);
     frame.append(payload);
     std::string_view rest = frame;
     while (!rest.empty()) {

@@ -1,5 +1,7 @@
 #include "platform/unrar/field_reader.h"
 
+#include "platform/little_endian.h"
+
 namespace tavox::unrar {
 
 std::uint64_t FieldReader::Fixed(std::size_t size) {
@@ -7,10 +9,7 @@ std::uint64_t FieldReader::Fixed(std::size_t size) {
         ok_ = false;
         return 0;
     }
-    std::uint64_t value = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        value |= std::uint64_t{static_cast<std::uint8_t>(bytes_[pos_ + i])} << (8 * i);
-    }
+    const std::uint64_t value = ReadLe(bytes_, pos_, size);
     pos_ += size;
     return value;
 }

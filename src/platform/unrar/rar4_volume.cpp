@@ -1,3 +1,4 @@
+#include "platform/little_endian.h"
 #include "platform/unrar/crc32.h"
 #include "platform/unrar/rar_volume_internal.h"
 
@@ -40,7 +41,7 @@ constexpr unsigned kHostWin32 = 2;
 constexpr unsigned kHostUnix = 3;
 
 bool CheckCrc(std::string_view header, std::size_t end) {
-    const unsigned stored = static_cast<std::uint8_t>(header[0]) | static_cast<std::uint8_t>(header[1]) << 8;
+    const unsigned stored = ReadLe16(header, 0);
     return (Crc32(header.substr(2, end - 2)) & 0xFFFF) == stored;
 }
 
@@ -67,21 +68,16 @@ std::optional<StoredComment> ReadOldComment(std::string_view header, std::size_t
     comment.crc16 = true;
     // The decoder reads packed comments as a file of their own.
     std::string file(kFileHeaderSize, '\0');
-    const auto put = [&file](std::size_t pos, std::uint64_t value, std::size_t size_bytes) {
-        for (std::size_t i = 0; i < size_bytes; ++i) {
-            file[pos + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-        }
-    };
     file += "CMT";
-    put(2, kFileHeader, 1);
-    put(3, kLongBlock, 2);
-    put(5, file.size(), 2);
-    put(7, comment.packed.size(), 4);
-    put(11, unp_size, 4);
-    put(24, unp_ver, 1);
-    put(25, method, 1);
-    put(26, 3, 2);
-    put(28, 0x20, 4);
+    WriteLe(file, 2, kFileHeader, 1);
+    WriteLe(file, 3, kLongBlock, 2);
+    WriteLe(file, 5, file.size(), 2);
+    WriteLe(file, 7, comment.packed.size(), 4);
+    WriteLe(file, 11, unp_size, 4);
+    WriteLe(file, 24, unp_ver, 1);
+    WriteLe(file, 25, method, 1);
+    WriteLe(file, 26, 3, 2);
+    WriteLe(file, 28, 0x20, 4);
     SealRar4Header(file);
     comment.decoder_header = std::move(file);
     return comment;
@@ -143,10 +139,8 @@ std::optional<FileHeader> ReadFileHeader(std::string_view header, unsigned flags
         out.crc_ok = CheckCrc(header, comment_at) || CheckCrc(header, header.size());
         e.decoder_header = std::string(header.substr(0, comment_at));
         const unsigned clean_flags = flags & ~kFileComment;
-        e.decoder_header[3] = static_cast<char>(clean_flags & 0xFF);
-        e.decoder_header[4] = static_cast<char>(clean_flags >> 8);
-        e.decoder_header[5] = static_cast<char>(comment_at & 0xFF);
-        e.decoder_header[6] = static_cast<char>(comment_at >> 8);
+        WriteLe(e.decoder_header, 3, clean_flags, 2);
+        WriteLe(e.decoder_header, 5, comment_at, 2);
         SealRar4Header(e.decoder_header);
     } else {
         out.crc_ok = CheckCrc(header, header.size());

@@ -1,5 +1,6 @@
 #include "platform/unrar/rar_volume.h"
 
+#include "platform/little_endian.h"
 #include "platform/unrar/crc32.h"
 #include "platform/unrar/rar_volume_internal.h"
 #include "platform/unrar/unrar.h"
@@ -61,8 +62,7 @@ std::variant<RarVolume, int> ReadVolume(const std::string& path) {
 
 void SealRar4Header(std::string& header) {
     const std::uint32_t crc = Crc32(std::string_view(header).substr(2));
-    header[0] = static_cast<char>(crc & 0xFF);
-    header[1] = static_cast<char>((crc >> 8) & 0xFF);
+    WriteLe(header, 0, crc, 2);
 }
 
 } // namespace tavox::unrar
