@@ -9,10 +9,11 @@ pkg_check_modules(LIBARCHIVE REQUIRED IMPORTED_TARGET libarchive)
 find_package(ZLIB REQUIRED)
 target_link_libraries(tavox_platform PRIVATE ZLIB::ZLIB)
 
-# The frame format is all that the worker shares with the library (linking the library would make a
-# cycle): compiled once, for both.
+# The frame format and the file writing are all that the worker shares with the library (linking the
+# library would make a cycle): compiled once, for both.
 set(unrar_dir ${CMAKE_CURRENT_SOURCE_DIR}/platform/unrar)
-set(unrar_frame_sources ${unrar_dir}/decoder_protocol.cpp ${unrar_dir}/field_reader.cpp)
+set(unrar_frame_sources ${unrar_dir}/decoder_protocol.cpp ${unrar_dir}/field_reader.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/platform/atomic_file.cpp)
 get_target_property(platform_sources tavox_platform SOURCES)
 list(REMOVE_ITEM platform_sources ${unrar_frame_sources})
 set_property(TARGET tavox_platform PROPERTY SOURCES ${platform_sources})

@@ -1,11 +1,13 @@
 #include "worker/unar_decoder.h"
 
+#include "platform/atomic_file.h"
 #include "platform/unique_fd.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include <fcntl.h>
@@ -200,15 +202,9 @@ std::unique_ptr<StreamDecoder> MakeUnarDecoder(std::vector<std::uint8_t> bytes) 
     if (archive.Get() < 0) {
         return nullptr;
     }
-    for (std::size_t done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(archive.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return nullptr;
-        }
-        done += static_cast<std::size_t>(n);
+    if (!WriteAll(archive.Get(),
+                  std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+        return nullptr;
     }
     return std::make_unique<UnarDecoder>(archive.Release());
 }
