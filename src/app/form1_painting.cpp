@@ -92,7 +92,7 @@ bool TForm1::ShowCursor(int n) {
         const std::uint8_t page = navigation.CurrentPage;
         const bool single_row =
             page == PageKind::Vyrniste || page == PageKind::Custom || page == PageKind::Films;
-        if ((single_row && n > 1) || (!single_row && page != 0 && n > PageItemCount())) {
+        if ((single_row && n > 1) || (!single_row && page != PageKind::None && n > PageItemCount())) {
             return false;
         }
     }

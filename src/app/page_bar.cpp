@@ -1,53 +1,45 @@
 #include "app/page_bar.h"
 
 #include "app/string_table.h"
+#include "catalogue/records.h"
 #include "platform/code_page.h"
 
 namespace tavox {
 
 namespace {
 
-constexpr std::uint8_t kDemos = 1;
-constexpr std::uint8_t kShareware = 2;
-constexpr std::uint8_t kUpdates = 3;
-constexpr std::uint8_t kFilms = 4;
-constexpr std::uint8_t kVyrniste = 5;
-constexpr std::uint8_t kReaders = 6;
-constexpr std::uint8_t kHotshots = 7;
-constexpr std::uint8_t kInstalled = 9;
-constexpr std::uint8_t kCustom = 10;
-
 std::vector<std::uint8_t> EnglishBar(const PageBarInputs& inputs) {
-    std::vector<std::uint8_t> kinds{kDemos};
+    std::vector<std::uint8_t> kinds{PageKind::Demos};
     if (inputs.ShotCount > 0) {
-        kinds.push_back(kHotshots);
+        kinds.push_back(PageKind::Hotshots);
     }
-    kinds.insert(kinds.end(), {kShareware, kFilms, kUpdates, kInstalled});
+    kinds.insert(kinds.end(), {PageKind::Shareware, PageKind::Films, PageKind::Updates, PageKind::Installed});
     return kinds;
 }
 
 std::vector<std::uint8_t> CzechBar(const PageBarInputs& inputs) {
-    std::vector<std::uint8_t> kinds{kDemos};
+    std::vector<std::uint8_t> kinds{PageKind::Demos};
     if (inputs.ShotCount > 0) {
-        kinds.push_back(kHotshots);
+        kinds.push_back(PageKind::Hotshots);
     }
-    kinds.push_back(kUpdates);
+    kinds.push_back(PageKind::Updates);
     if (inputs.MovieCount > 0) {
-        kinds.push_back(kFilms);
+        kinds.push_back(PageKind::Films);
     }
     // The 11/97 and 12/97 catalogues carried the magazine without announcing it in [Main].
     if (inputs.Vyrniste != 0 || inputs.CdIssue == "1197" || inputs.CdIssue == "1297") {
-        kinds.push_back(kVyrniste);
+        kinds.push_back(PageKind::Vyrniste);
     }
     if (inputs.ReaderCount > 0) {
-        kinds.push_back(kReaders);
+        kinds.push_back(PageKind::Readers);
     }
-    kinds.insert(kinds.end(), {kShareware, kCustom, kInstalled});
+    kinds.insert(kinds.end(), {PageKind::Shareware, PageKind::Custom, PageKind::Installed});
     return kinds;
 }
 
 std::vector<std::uint8_t> RomanianBar() {
-    return {kDemos, kShareware, kUpdates, kHotshots, kFilms, kInstalled};
+    return {PageKind::Demos,    PageKind::Shareware, PageKind::Updates,
+            PageKind::Hotshots, PageKind::Films,     PageKind::Installed};
 }
 
 } // namespace
@@ -69,22 +61,22 @@ std::vector<std::uint8_t> PageBarKinds(int language, const PageBarInputs& inputs
 std::string PageCaption(int language, std::uint8_t kind) {
     const auto text = [language](int n) { return LoadString(language, language * 100 + n); };
     switch (kind) {
-    case kDemos:
+    case PageKind::Demos:
         return text(2);
-    case kShareware:
+    case PageKind::Shareware:
         return text(3);
-    case kUpdates:
+    case PageKind::Updates:
         return text(5);
-    case kFilms:
+    case PageKind::Films:
         return text(4);
-    case kVyrniste:
+    case PageKind::Vyrniste:
         return "Vyrniste";
-    case kReaders:
+    case PageKind::Readers:
         // A Czech name on every bar that has the page, in the Czech code page.
         return FromUtf8("Od čtenářů", CodePage::Windows1250);
-    case kHotshots:
+    case PageKind::Hotshots:
         return text(81);
-    case kInstalled:
+    case PageKind::Installed:
         return text(1);
     default:
         return {};

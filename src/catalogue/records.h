@@ -63,8 +63,9 @@ struct TShot {
     bool operator==(const TShot&) const = default;
 };
 
-// Page kinds of the page bar.
+// Page kinds of the page bar. None is no page: what CurrentPage holds before the first page opens.
 namespace PageKind {
+inline constexpr std::uint8_t None = 0;
 inline constexpr std::uint8_t Demos = 1;
 inline constexpr std::uint8_t Shareware = 2;
 inline constexpr std::uint8_t Updates = 3;

@@ -1,6 +1,7 @@
 #include "app/page_bar.h"
 
 #include "app/string_table.h"
+#include "catalogue/records.h"
 
 #include <gtest/gtest.h>
 
@@ -122,7 +123,7 @@ TEST(PageBar, CaptionsPerLanguageAndKind) {
 TEST(PageBar, EveryButtonOfABarButTheCustomPageHasACaption) {
     for (int language = kEnglish; language <= kRomanian; ++language) {
         for (const std::uint8_t kind : PageBarKinds(language, Inputs(1, 1, 1, 1, "0398"))) {
-            EXPECT_EQ(PageCaption(language, kind).empty(), kind == 10)
+            EXPECT_EQ(PageCaption(language, kind).empty(), kind == PageKind::Custom)
                 << "language " << language << ", kind " << static_cast<int>(kind);
         }
     }
