@@ -47,9 +47,9 @@ void RequireEmptyPast(const Array& array, int count, const Record& empty, std::s
 }
 
 // An installed item can be run and removed; one that is not can be installed. Items that run from the CD
-// (install type 0) are runnable without being installed.
+// are runnable without being installed.
 void RequireOneState(const tavox::TDemos& item) {
-    if (item.InstallType == 0) {
+    if (item.InstallType == tavox::InstallType::RunsFromCd) {
         Require(item.Runnable == 1 && item.NotInstalled == 0, "an item on the CD runs from there");
         return;
     }

@@ -134,7 +134,7 @@ void TForm1::SetReaders() {
         InstallButton->SetCaption("Nastav");
         InstallButton->setVisible(!r.SetupName.empty());
     }
-    if (r.InstallType == 0 && r.Gamename.empty() && !r.Readmename.empty()) {
+    if (r.InstallType == InstallType::RunsFromCd && r.Gamename.empty() && !r.Readmename.empty()) {
         // A document on the CD: its readme opens from there.
         r.InstalledDir = r.InstallDir;
         ReadmeButton->show();

@@ -90,7 +90,7 @@ void TForm1::InstallProc(TDemos& record) {
     FileSystem& files = services.machine.Files();
     const std::string section = CdSection(catalogue.CdIssue);
     switch (record.InstallType) {
-    case 1: {
+    case InstallType::DosBatch: {
         const std::string batch = folders.TempDir + "INSTALL.BAT";
         if (const int error = files.WriteFile(batch, InstallBatch(folders.CdDrive, record)); error != 0) {
             services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
@@ -103,8 +103,8 @@ void TForm1::InstallProc(TDemos& record) {
         files.DeleteFile(folders.TempDir + "INSTALL.PIF");
         break;
     }
-    case 2:
-    case 3:
+    case InstallType::ArchiveToChosenDir:
+    case InstallType::ArchiveToForcedDir:
         ShowDirectoryChooser();
         if (!folders.ChosenDir.empty()) {
             ShowUnpackDialog();
@@ -117,25 +117,26 @@ void TForm1::InstallProc(TDemos& record) {
             }
         }
         break;
-    case 4:
+    case InstallType::SetupWatched:
         // Started from the menu's own directory; the install watch notices when the game has arrived.
         services.launcher.NormalExecIn(record.InstallDir + "\\" + record.InstallName, folders.CdMenuDir,
                                        kShowNormal);
         Timer1->start();
         break;
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-    case 9:
-    case 10:
+    case InstallType::SetupWithUninstaller:
+    case InstallType::SierraSetup:
+    case InstallType::SetupInUninstallerDir:
+    case InstallType::UntrackedSetup:
+    case InstallType::UntrackedSetupToo:
+    case InstallType::RunsFromCdWhenFilePresent:
         services.launcher.WaitExec(record.InstallDir + "\\" + record.InstallName, kShowNormal);
         break;
     default:
         break;
     }
 
-    if (record.InstallType == 5 && record.DirDetect == 8) {
+    if (record.InstallType == InstallType::SetupWithUninstaller &&
+        record.DirDetect == DirDetect::SearchFile) {
         const BusyPointer busy;
         record.InstalledDir.clear();
         if (const std::optional<SearchFile> search = ParseSearchFile(record.InstallParam)) {
@@ -154,7 +155,7 @@ void TForm1::InstallProc(TDemos& record) {
         Settings->WriteString(section, record.ListName, record.InstalledDir);
     }
 
-    if (record.InstallType != 4) {
+    if (record.InstallType != InstallType::SetupWatched) {
         if (navigation.WatchedPage != navigation.CurrentPage) {
             // The reader changed the page while the installer ran. The section button's page opens at its
             // first item, so the item installed is selected again afterwards.

@@ -307,7 +307,8 @@ void TForm1::SetInstalledPage() {
             entry.UnInstallName =
                 value ? FromUtf8(*value, services.machine.Drives().NameCodePage()) : std::string();
         }
-        entry.InstallType = entry.UnInstallName.empty() ? 2 : 4;
+        entry.InstallType =
+            entry.UnInstallName.empty() ? InstallType::ArchiveToChosenDir : InstallType::SetupWatched;
         if (!entry.InstalledDir.empty() &&
             files.FileExists(entry.InstalledDir + "\\" + ProgramPart(entry.Gamename))) {
             entry.Runnable = 1;

@@ -24,7 +24,8 @@ constexpr int kUninstallObject = 23;
 constexpr int kListObjects = 15;
 
 bool HasOwnUninstaller(int install_type) {
-    return install_type == 4 || install_type == 5 || install_type == 7;
+    return install_type == InstallType::SetupWatched || install_type == InstallType::SetupWithUninstaller ||
+           install_type == InstallType::SetupInUninstallerDir;
 }
 
 // Two catalogues shipped games that share files with the first and third demo of their issue; removing
@@ -57,17 +58,17 @@ void TForm1::UninstallProc(TDemos& record) {
     std::string script = record.Uninstall;
 
     switch (record.InstallType) {
-    case 1:
-    case 2:
-    case 3:
+    case InstallType::DosBatch:
+    case InstallType::ArchiveToChosenDir:
+    case InstallType::ArchiveToForcedDir:
         if (!DeleteQuestion(record.InstalledDir)) {
             return;
         }
         RemoveTree(record.InstalledDir);
         break;
-    case 4:
-    case 5:
-    case 7: {
+    case InstallType::SetupWatched:
+    case InstallType::SetupWithUninstaller:
+    case InstallType::SetupInUninstallerDir: {
         if (script.starts_with('!')) {
             record.UnInstallName.clear();
             script.erase(0, 1);
@@ -81,14 +82,14 @@ void TForm1::UninstallProc(TDemos& record) {
         services.launcher.WaitExec(command, kShowNormal);
         break;
     }
-    case 6:
+    case InstallType::SierraSetup:
         services.launcher.WaitExec(record.InstalledDir + "\\SETUP.EXE /U", kShowNormal);
         if (!files.FileExists(record.InstalledDir + "\\SETUP.EXE")) {
             RemoveStartFolder("Sierra");
             files.RemoveDirectory(record.InstalledDir);
         }
         break;
-    case 10:
+    case InstallType::RunsFromCdWhenFilePresent:
         record.InstalledDir.clear();
         break;
     default:

@@ -209,7 +209,7 @@ void TForm3::CreateComponents() {
 bool TForm3::Forced() const {
     const NavigationState& navigation = owner_.navigation;
     return navigation.CurrentPage == PageKind::Demos &&
-           owner_.catalogue.Demos[navigation.CurrentItem].InstallType == 3;
+           owner_.catalogue.Demos[navigation.CurrentItem].InstallType == InstallType::ArchiveToForcedDir;
 }
 
 std::string TForm3::EditText() const {

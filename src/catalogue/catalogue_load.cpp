@@ -113,31 +113,31 @@ void LoadDemo(const Reader& in, const std::optional<std::string>& describe_key, 
     demo.Uninstall = in.Text("Uninstall");
     // One parameter serves both the recipe and the rule; the rule's key is read last and wins.
     switch (demo.InstallType) {
-    case 2:
+    case InstallType::ArchiveToChosenDir:
         demo.InstallParam = in.Text("FilesInArchive", "0");
         break;
-    case 3:
+    case InstallType::ArchiveToForcedDir:
         demo.InstallParam = in.Text("ForcedDir");
         break;
-    case 4:
-    case 10:
+    case InstallType::SetupWatched:
+    case InstallType::RunsFromCdWhenFilePresent:
         demo.InstallParam = in.Text("TestName");
         break;
     default:
         break;
     }
     switch (demo.DirDetect) {
-    case 3:
+    case DirDetect::ShortCut:
         demo.InstallParam = in.Text("ShortCut");
         break;
-    case 6:
-    case 10:
+    case DirDetect::IniFile:
+    case DirDetect::FoundDirIsEnough:
         demo.InstallParam = in.Text("IniFile");
         break;
-    case 7:
+    case DirDetect::DesktopShortCut:
         demo.InstallParam = in.Text("DesktopShortCut");
         break;
-    case 8:
+    case DirDetect::SearchFile:
         demo.InstallParam = in.Text("SearchFile");
         break;
     default:

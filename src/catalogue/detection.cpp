@@ -66,19 +66,19 @@ std::string IniFileDir(const DetectionContext& context, const TDemos& item) {
 void DetectByInstallType(const DetectionContext& context, TDemos& item) {
     const FileSystem& files = context.machine.Files();
     switch (item.InstallType) {
-    case 0:
+    case InstallType::RunsFromCd:
         item.Runnable = 1;
         item.NotInstalled = 0;
         item.InstalledDir = item.InstallDir;
         break;
-    case 1:
-    case 2:
-    case 3:
+    case InstallType::DosBatch:
+    case InstallType::ArchiveToChosenDir:
+    case InstallType::ArchiveToForcedDir:
         item.InstalledDir = RecordedDir(context, item.ListName);
         break;
-    case 4:
+    case InstallType::SetupWatched:
         item.UnInstallName = UninstallString(context, item);
-        if (item.DirDetect == 0) {
+        if (item.DirDetect == DirDetect::FromInstallType) {
             item.InstalledDir = UninstallDir(item.UnInstallName);
         }
         // With a detection rule this tests the directory of the previous check: the rule runs only later.
@@ -86,21 +86,21 @@ void DetectByInstallType(const DetectionContext& context, TDemos& item) {
             item.InstalledDir.clear();
         }
         break;
-    case 5:
-    case 7:
+    case InstallType::SetupWithUninstaller:
+    case InstallType::SetupInUninstallerDir:
         if (item.UnInstallName.empty()) {
             item.UnInstallName = UninstallString(context, item);
         }
-        if (item.InstallType == 7) {
+        if (item.InstallType == InstallType::SetupInUninstallerDir) {
             item.InstalledDir = CommandDir(files, item.UnInstallName);
         }
         break;
-    case 6:
+    case InstallType::SierraSetup:
         if (const std::string sierra_ini = context.WindowsDir + "sierra.ini"; files.FileExists(sierra_ini)) {
             item.InstalledDir = SierraDir(context, sierra_ini);
         }
         break;
-    case 10:
+    case InstallType::RunsFromCdWhenFilePresent:
         if (files.FileExists(FromCurrentDir(context, item.InstallParam))) {
             item.InstalledDir = item.InstallDir;
         }
@@ -112,17 +112,17 @@ void DetectByInstallType(const DetectionContext& context, TDemos& item) {
 
 void DetectByRule(const DetectionContext& context, TDemos& item) {
     switch (item.DirDetect) {
-    case 1:
+    case DirDetect::UninstallEntryDir:
         item.InstalledDir = UninstallDir(item.UnInstallName);
         break;
-    case 5:
-    case 8:
+    case DirDetect::RecordedDir:
+    case DirDetect::SearchFile:
         item.InstalledDir = RecordedDir(context, item.ListName);
         break;
-    case 6:
+    case DirDetect::IniFile:
         item.InstalledDir = IniFileDir(context, item);
         break;
-    case 9:
+    case DirDetect::UninstallerDir:
         item.InstalledDir = CommandDir(context.machine.Files(), item.UnInstallName);
         break;
     default:
@@ -152,13 +152,14 @@ std::string RecordedDir(const DetectionContext& context, std::string_view name) 
 
 void CheckDemo(const DetectionContext& context, TDemos& item) {
     DetectByInstallType(context, item);
-    if (item.InstallType == 5 || (item.InstallType == 4 && item.DirDetect != 0)) {
+    if (item.InstallType == InstallType::SetupWithUninstaller ||
+        (item.InstallType == InstallType::SetupWatched && item.DirDetect != DirDetect::FromInstallType)) {
         DetectByRule(context, item);
     }
     if (!item.InstalledDir.empty() && item.InstalledDir.back() == '\\') {
         item.InstalledDir.pop_back();
     }
-    if (item.InstallType != 0) {
+    if (item.InstallType != InstallType::RunsFromCd) {
         const bool installed =
             !item.InstalledDir.empty() &&
             context.machine.Files().FileExists(item.InstalledDir + "\\" + ProgramPart(item.Gamename));
@@ -171,7 +172,7 @@ void CheckDemo(const DetectionContext& context, TDemos& item) {
             DeleteInstalledRecord(context.settings, CdSection(context.CdIssue), item.ListName);
         }
     }
-    if (item.DirDetect == 10 && !item.InstalledDir.empty()) {
+    if (item.DirDetect == DirDetect::FoundDirIsEnough && !item.InstalledDir.empty()) {
         item.Runnable = 1;
         item.Removable = 1;
         item.NotInstalled = 0;

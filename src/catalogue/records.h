@@ -29,8 +29,8 @@ struct TDemos {
     std::string SetupName;          // setup program, relative to InstalledDir
     std::string Readmename;         // readme file name
     std::string InstallParam;       // parameter shared by the install recipe and the detection rule
-    std::int32_t InstallType = 0;   // install recipe, 0..10
-    std::int32_t DirDetect = 0;     // rule that finds the installed directory, 0..10
+    std::int32_t InstallType = 0;   // install recipe, an InstallType value
+    std::int32_t DirDetect = 0;     // rule that finds the installed directory, a DirDetect value
     std::int32_t Flags = 0;         // badges: 1/11 3Dfx, 2/12 Direct3D, 3 Czech version, 10..12 Netplay
     std::uint8_t NotInstalled = 0;  // 1: Install installs it; 0: Install runs SetupName
     std::uint8_t Runnable = 0;      // 1: Run is offered
@@ -39,6 +39,46 @@ struct TDemos {
 
     bool operator==(const TDemos&) const = default;
 };
+
+// Install recipes, the catalogue's InstallType. The field keeps the catalogue's number as read, so a value
+// outside these (a broken or newer catalogue) stays what it was and is passed over by every rule.
+namespace InstallType {
+inline constexpr std::int32_t RunsFromCd = 0;
+// A DOS installer run through a generated INSTALL.BAT.
+inline constexpr std::int32_t DosBatch = 1;
+// The item's archive, unpacked where the user chooses or into its ForcedDir only.
+inline constexpr std::int32_t ArchiveToChosenDir = 2;
+inline constexpr std::int32_t ArchiveToForcedDir = 3;
+// A setup started without waiting; the install watch notices when it has registered its uninstall entry.
+inline constexpr std::int32_t SetupWatched = 4;
+// Setups that are waited for: found through the uninstall entry (5), sierra.ini (6), the uninstaller's
+// directory (7), or by no rule of their own (8 and 9, which the catalogues use alike).
+inline constexpr std::int32_t SetupWithUninstaller = 5;
+inline constexpr std::int32_t SierraSetup = 6;
+inline constexpr std::int32_t SetupInUninstallerDir = 7;
+inline constexpr std::int32_t UntrackedSetup = 8;
+inline constexpr std::int32_t UntrackedSetupToo = 9;
+// Runs from the CD once the file named by TestName exists.
+inline constexpr std::int32_t RunsFromCdWhenFilePresent = 10;
+} // namespace InstallType
+
+// Detection rules, the catalogue's DirDetect: how the installed directory is found. Kept as read, like
+// InstallType; 2, 4 and unknown values find nothing, and so do the two shortcut rules, which only choose
+// the parameter key.
+namespace DirDetect {
+// The install recipe alone decides.
+inline constexpr std::int32_t FromInstallType = 0;
+inline constexpr std::int32_t UninstallEntryDir = 1;
+inline constexpr std::int32_t ShortCut = 3;
+inline constexpr std::int32_t RecordedDir = 5;
+inline constexpr std::int32_t IniFile = 6;
+inline constexpr std::int32_t DesktopShortCut = 7;
+// Recorded like 5; the install searches the drives for the SearchFile first.
+inline constexpr std::int32_t SearchFile = 8;
+inline constexpr std::int32_t UninstallerDir = 9;
+// Installed as soon as a directory is found, whether or not the program is there.
+inline constexpr std::int32_t FoundDirIsEnough = 10;
+} // namespace DirDetect
 
 // An update, from one comma-separated catalogue value.
 struct TUpdate {

@@ -70,7 +70,7 @@ protected:
         form.navigation.CurrentItem = 1;
         TDemos& demo = form.catalogue.Demos[1];
         demo.InstallDir = "D:\\DEMOS\\GAME";
-        demo.InstallType = 2;
+        demo.InstallType = InstallType::ArchiveToChosenDir;
         Messages().shown.clear();
     }
 
@@ -190,7 +190,7 @@ TEST_F(DirectoryChooserTest, EveryWayOutWithoutOkEmptiesTheChoice) {
 
 TEST_F(DirectoryChooserTest, AForcedDirectoryIsConfirmedAsSoonAsTheDialogShows) {
     TDemos& demo = Form().catalogue.Demos[1];
-    demo.InstallType = 3;
+    demo.InstallType = InstallType::ArchiveToForcedDir;
     demo.InstallParam = "C:\\Sierra\\Forced";
     Form().ShowDirectoryChooser(); // nobody touches it
     ASSERT_EQ(Messages().shown.size(), 1U);

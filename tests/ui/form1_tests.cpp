@@ -148,7 +148,7 @@ TEST_F(Form1Test, TheInstalledPageListsWhatTheSettingsRecord) {
     EXPECT_EQ(form().catalogue.InstalledCount, 1);
     EXPECT_EQ(form().catalogue.Installed[1].ListName, "Old game");
     EXPECT_EQ(form().catalogue.Installed[1].Techinfo, "TAVOX CD 01/99");
-    EXPECT_EQ(form().catalogue.Installed[1].InstallType, 2);
+    EXPECT_EQ(form().catalogue.Installed[1].InstallType, InstallType::ArchiveToChosenDir);
     EXPECT_FALSE(settings.ValueExists("CD0199", "Gone game")) << "a stale record is forgotten";
     EXPECT_TRUE(settings.ValueExists("CD1197", "Too old")) << "issues before 1998 are left alone";
 }

@@ -34,7 +34,7 @@ protected:
         demo.InstallName = "SETUP.EXE";
         demo.Gamename = "GAME.EXE";
         demo.Picture = "NUL";
-        demo.InstallType = 5;
+        demo.InstallType = InstallType::SetupWithUninstaller;
         demo.NotInstalled = 1;
         demo.InstalledDir = "C:\\GAMES\\HRA";
         ProfileFile settings = fixture.Machine().Settings();

@@ -152,7 +152,7 @@ TEST_F(InstallFlowTest, ASetupThatDoesNotWaitLeavesTheWatchRunningAndTheSelectio
 TEST_F(InstallFlowTest, TheGameIsSearchedForOnTheFixedDrives) {
     MakeDemo(5, "SETUP.EXE");
     fixture.WriteWindowsProgram("C:\\CD\\SETUP.EXE");
-    demo().DirDetect = 8;
+    demo().DirDetect = DirDetect::SearchFile;
     demo().InstallParam = "GAME.DAT,6,C:\\NOT\\THERE";
     // A CD-ROM drive is never searched, whatever it holds.
     const test::TempDir drive_e;
@@ -172,7 +172,7 @@ TEST_F(InstallFlowTest, TheGameIsSearchedForOnTheFixedDrives) {
 TEST_F(InstallFlowTest, TheSearchTakesTheUsualDirectoryFirst) {
     MakeDemo(5, "SETUP.EXE");
     fixture.WriteWindowsProgram("C:\\CD\\SETUP.EXE");
-    demo().DirDetect = 8;
+    demo().DirDetect = DirDetect::SearchFile;
     demo().InstallParam = "GAME.DAT;6;C:\\HRY\\OBVYKLE";
     fixture.Machine().Write("C:\\HRY\\OBVYKLE\\GAME.EXE", "MZ");
     fixture.Machine().Write("C:\\AAA\\GAME.DAT", "123456");
@@ -201,7 +201,7 @@ TEST_F(InstallFlowTest, TestModeShowsTheInstallerAndTheDirectoryFirst) {
     test_mode.Form().navigation.CurrentPage = PageKind::Demos;
     TDemos& item = test_mode.Form().catalogue.Demos[1];
     item.NotInstalled = 1;
-    item.InstallType = 0;
+    item.InstallType = InstallType::RunsFromCd;
     item.InstallDir = "D:\\DEMOS\\HRA";
     item.InstallName = "SETUP.EXE";
     item.InstalledDir = "C:\\HRY";

@@ -176,7 +176,7 @@ protected:
 
     // The command the uninstall flow starts for an item with an uninstaller of its own.
     std::string UninstallCommand(const TDemos& item) const {
-        if (item.InstallType == 6) {
+        if (item.InstallType == InstallType::SierraSetup) {
             return item.InstalledDir + "\\SETUP.EXE /U";
         }
         if (item.UnInstallName.starts_with("?I")) {
@@ -255,7 +255,8 @@ std::vector<std::string> ArchiveNames(const fs::path& archive) {
 TEST_F(SampleCd, ArchiveItemsHoldTheirProgramsAndTheCountTheCatalogueGives) {
     int archives = 0;
     for (const TDemos& item : Items()) {
-        if (item.InstallType != 2 && item.InstallType != 3) {
+        if (item.InstallType != InstallType::ArchiveToChosenDir &&
+            item.InstallType != InstallType::ArchiveToForcedDir) {
             continue;
         }
         ++archives;
@@ -265,7 +266,8 @@ TEST_F(SampleCd, ArchiveItemsHoldTheirProgramsAndTheCountTheCatalogueGives) {
         if (!item.SetupName.empty()) {
             EXPECT_TRUE(present.contains(item.SetupName)) << item.ListName;
         }
-        if (item.InstallType == 2 && item.InstallParam != "0" && !item.InstallParam.empty()) {
+        if (item.InstallType == InstallType::ArchiveToChosenDir && item.InstallParam != "0" &&
+            !item.InstallParam.empty()) {
             EXPECT_EQ(std::to_string(names.size()), item.InstallParam) << item.ListName;
         }
     }
@@ -324,13 +326,15 @@ TEST_F(SampleCd, DemosCoverEveryInstallTypeAndDetectionRule) {
         ampersand = ampersand || demo.ListName.find("&&") != std::string::npos;
         versions = versions || demo.Gamename.find(';') != std::string::npos;
         const std::vector<std::string> parameter = SplitList(demo.InstallParam);
-        if (demo.DirDetect == 6 || demo.DirDetect == 8) {
+        if (demo.DirDetect == DirDetect::IniFile || demo.DirDetect == DirDetect::SearchFile) {
             EXPECT_EQ(parameter.size(), 3u) << demo.InstallParam;
-        } else if (demo.InstallType == 2) {
+        } else if (demo.InstallType == InstallType::ArchiveToChosenDir) {
             EXPECT_GT(std::stoi(demo.InstallParam), 0) << "files in the archive, for the progress";
-        } else if (demo.InstallType == 3) {
+        } else if (demo.InstallType == InstallType::ArchiveToForcedDir) {
             EXPECT_TRUE(demo.InstallParam.starts_with("C:\\")) << "the forced directory";
-        } else if (demo.InstallType == 4 || demo.InstallType == 10 || demo.DirDetect == 10) {
+        } else if (demo.InstallType == InstallType::SetupWatched ||
+                   demo.InstallType == InstallType::RunsFromCdWhenFilePresent ||
+                   demo.DirDetect == DirDetect::FoundDirIsEnough) {
             EXPECT_FALSE(demo.InstallParam.empty());
         }
     }
@@ -351,7 +355,8 @@ TEST_F(SampleCd, DemosCoverEveryInstallTypeAndDetectionRule) {
 TEST_F(SampleCd, InstalledGamesOfferTwoAndThreeVersions) {
     std::set<std::size_t> counts;
     for (const TDemos& item : Items()) {
-        if (item.InstallType != 0 && item.InstallType != 10) {
+        if (item.InstallType != InstallType::RunsFromCd &&
+            item.InstallType != InstallType::RunsFromCdWhenFilePresent) {
             counts.insert(SplitList(item.Gamename).size());
         }
     }
@@ -385,7 +390,7 @@ TEST_F(SampleCd, CzechTextsAreInCodePage1250WithCrLfLines) {
 TEST_F(SampleCd, OnAFreshMachineOnlyTheItemsThatRunFromTheCdCanRun) {
     for (const TDemos& item : Items()) {
         SCOPED_TRACE(item.ListName);
-        if (item.InstallType == 0) {
+        if (item.InstallType == InstallType::RunsFromCd) {
             EXPECT_EQ(item.Runnable, 1);
             EXPECT_EQ(item.InstalledDir, item.InstallDir);
         } else {
@@ -401,7 +406,8 @@ TEST_F(SampleCd, EveryFileTheMenuStartsOrOpensIsOnTheCd) {
         if (!item.Readmename.empty()) {
             EXPECT_TRUE(FileExists(item.InstallDir + "\\" + item.Readmename));
         }
-        if (item.InstallType == 0 || item.InstallType == 10) {
+        if (item.InstallType == InstallType::RunsFromCd ||
+            item.InstallType == InstallType::RunsFromCdWhenFilePresent) {
             // Every version of a version list.
             for (const std::string& version : SplitList(item.Gamename)) {
                 if (!version.empty()) {
@@ -413,12 +419,13 @@ TEST_F(SampleCd, EveryFileTheMenuStartsOrOpensIsOnTheCd) {
                 EXPECT_TRUE(IsHostProgram(Host(item.InstallDir + "\\" + item.SetupName)));
             }
         }
-        if (item.InstallType == 2 || item.InstallType == 3) {
+        if (item.InstallType == InstallType::ArchiveToChosenDir ||
+            item.InstallType == InstallType::ArchiveToForcedDir) {
             EXPECT_TRUE(UpperCaseAscii(item.InstallName).ends_with(".RAR")) << item.InstallName;
-        } else if (item.InstallType == 1) {
+        } else if (item.InstallType == InstallType::DosBatch) {
             EXPECT_TRUE(IsDosProgram(item.InstallDir + "\\" + item.InstallName)) << item.InstallName;
             EXPECT_TRUE(IsDosProgram(item.InstallDir + "\\DATA\\" + item.Gamename)) << item.Gamename;
-        } else if (item.InstallType != 0) {
+        } else if (item.InstallType != InstallType::RunsFromCd) {
             EXPECT_TRUE(IsHostProgram(Host(item.InstallDir + "\\" + item.InstallName))) << item.InstallName;
         }
     }
@@ -447,13 +454,14 @@ TEST_F(SampleCd, EveryFileTheMenuStartsOrOpensIsOnTheCd) {
 TEST_F(SampleCd, InstallersAndUninstallersAgreeWithTheDetection) {
     std::set<int> types, rules;
     for (TDemos item : Items()) {
-        if (item.InstallType < 4 || item.InstallType > 7) {
+        if (item.InstallType < InstallType::SetupWatched ||
+            item.InstallType > InstallType::SetupInUninstallerDir) {
             continue;
         }
         SCOPED_TRACE(item.ListName);
         const Outcome install = Run(item.InstallDir + "\\" + item.InstallName);
         ASSERT_EQ(install.exit_code, 0) << install.err;
-        if (item.DirDetect == 8) {
+        if (item.DirDetect == DirDetect::SearchFile) {
             RecordSearchedDir(item);
         }
         item = Checked(item);
@@ -499,7 +507,7 @@ TEST_F(SampleCd, TheDosInstallerLeavesItsDirectoryForWriteIniOnly) {
     EXPECT_FALSE(settings_->ValueExists("CD1298", "NOTHING")) << "no installer ran, nothing to record";
     int checked = 0;
     for (TDemos item : Items()) {
-        if (item.InstallType != 1) {
+        if (item.InstallType != InstallType::DosBatch) {
             continue;
         }
         SCOPED_TRACE(item.ListName);
@@ -521,7 +529,7 @@ TEST_F(SampleCd, TheDosInstallerLeavesItsDirectoryForWriteIniOnly) {
 TEST_F(SampleCd, ItemsThatRunFromTheCdBecomeRunnableOnceTheirSetupRan) {
     int checked = 0;
     for (const TDemos& item : Items()) {
-        if (item.InstallType != 10) {
+        if (item.InstallType != InstallType::RunsFromCdWhenFilePresent) {
             continue;
         }
         SCOPED_TRACE(item.ListName);
@@ -561,14 +569,15 @@ TEST_F(SampleCd, UninstallListsNameWhatTheInstallersLeaveBehind) {
     std::set<std::string> instructions;
     for (TDemos item : Items()) {
         EXPECT_LT(item.Uninstall.size(), 255u) << item.ListName << ": longer than the menu reads";
-        if (item.InstallType == 0 || item.InstallName.empty() ||
+        if (item.InstallType == InstallType::RunsFromCd || item.InstallName.empty() ||
             UpperCaseAscii(item.InstallName).ends_with(".RAR")) {
             continue;
         }
-        const std::vector<std::string> chosen_dir =
-            item.InstallType == 1 ? std::vector<std::string>{"C:\\ZUBR"} : std::vector<std::string>{};
+        const std::vector<std::string> chosen_dir = item.InstallType == InstallType::DosBatch
+                                                        ? std::vector<std::string>{"C:\\ZUBR"}
+                                                        : std::vector<std::string>{};
         ASSERT_EQ(Run(item.InstallDir + "\\" + item.InstallName, chosen_dir).exit_code, 0) << item.ListName;
-        if (item.InstallType == 1) {
+        if (item.InstallType == InstallType::DosBatch) {
             ASSERT_EQ(Run("D:\\TAVOX\\WRITEINI.EXE", {item.ListName}).exit_code, 0);
         }
         item = Checked(item);
@@ -616,7 +625,8 @@ TEST_F(SampleCd, StandInsRefuseToRunWithoutAMachine) {
     for (const std::string& prefix : {std::string(), (dir_ / "missing").string(), not_a_directory.string()}) {
         SCOPED_TRACE(prefix);
         for (TDemos item : Items()) {
-            if (item.InstallType >= 4 && item.InstallType <= 7) {
+            if (item.InstallType >= InstallType::SetupWatched &&
+                item.InstallType <= InstallType::SetupInUninstallerDir) {
                 EXPECT_NE(RunWithPrefix(item.InstallDir + "\\" + item.InstallName, prefix).exit_code, 0);
             }
         }

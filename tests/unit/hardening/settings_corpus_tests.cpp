@@ -141,7 +141,7 @@ protected:
         machine.Write("C:\\GAMES\\QUAKE\\QUAKE.EXE", "MZ");
         machine.Write("C:\\GAMES\\QUAKE\\uninst.log", "log");
         demo.ListName = "QUAKE";
-        demo.InstallType = 4;
+        demo.InstallType = InstallType::SetupWatched;
         demo.RegUninstall = "Quake";
         demo.Gamename = "QUAKE.EXE";
     }
