@@ -38,9 +38,9 @@ void TForm1::InstallButtonClick() {
     case PageKind::Updates: {
         const TUpdate& update = catalogue.Updates[navigation.CurrentItem];
         const std::string setup = cd + "\\Updates\\" + update.SetupFile;
-        if (update.Kind == 0) {
+        if (update.Kind == UpdateKind::StartedFromCd) {
             services.launcher.NormalExec(setup, kShowNormal);
-        } else if (update.Kind == 1) {
+        } else if (update.Kind == UpdateKind::CopiedAndRun) {
             ShowDirectoryChooser();
             QCoreApplication::processEvents();
             if (!folders.ChosenDir.empty()) {
@@ -51,7 +51,7 @@ void TForm1::InstallButtonClick() {
                 services.launcher.WaitExec(copied, kShowNormal);
                 services.machine.Files().DeleteFile(copied);
             }
-        } else if (update.Kind == 2) {
+        } else if (update.Kind == UpdateKind::Unpacked) {
             ShowDirectoryChooser();
             QCoreApplication::processEvents();
             if (!folders.ChosenDir.empty()) {

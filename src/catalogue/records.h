@@ -86,10 +86,19 @@ struct TUpdate {
     std::string VersionText; // shown after the name, one blank between
     std::string SetupFile;   // relative to the CD's "\Updates\"; empty hides Install
     std::string ReadmeFile;  // in the directory of SetupFile; empty hides Readme
-    std::uint8_t Kind = 0;   // 0 started from the CD; 1 and 2 installed
+    std::uint8_t Kind = 0;   // how it installs, an UpdateKind value
 
     bool operator==(const TUpdate&) const = default;
 };
+
+// How an update installs, the fifth field of its catalogue value. Kept as read: other values install nothing.
+namespace UpdateKind {
+inline constexpr std::uint8_t StartedFromCd = 0;
+// Copied into a chosen directory, run there and deleted again.
+inline constexpr std::uint8_t CopiedAndRun = 1;
+// Unpacked into a chosen directory.
+inline constexpr std::uint8_t Unpacked = 2;
+} // namespace UpdateKind
 
 // A hotshot: a preview of a coming game.
 struct TShot {

@@ -274,7 +274,7 @@ TEST_F(SampleCd, ArchiveItemsHoldTheirProgramsAndTheCountTheCatalogueGives) {
     EXPECT_GE(archives, 3);
     for (int i = 1; i <= state_.UpdateCount; ++i) {
         const TUpdate& update = state_.Updates[i];
-        if (update.Kind == 2) {
+        if (update.Kind == UpdateKind::Unpacked) {
             EXPECT_FALSE(ArchiveNames(Host("D:\\Updates\\" + update.SetupFile)).empty()) << update.Name;
         }
     }
@@ -435,7 +435,7 @@ TEST_F(SampleCd, EveryFileTheMenuStartsOrOpensIsOnTheCd) {
     for (int i = 1; i <= state_.UpdateCount; ++i) {
         const TUpdate& update = state_.Updates[i];
         EXPECT_TRUE(FileExists("D:\\Updates\\" + DirectoryPart(update.SetupFile) + update.ReadmeFile)) << i;
-        if (update.Kind != 2) {
+        if (update.Kind != UpdateKind::Unpacked) {
             EXPECT_TRUE(IsHostProgram(Host("D:\\Updates\\" + update.SetupFile))) << i;
         }
     }
