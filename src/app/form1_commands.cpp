@@ -7,16 +7,16 @@ namespace tavox {
 
 void TForm1::CommandClick(int object) {
     switch (object) {
-    case 20:
+    case CursorObject::Run:
         RunButtonClick();
         break;
-    case 21:
+    case CursorObject::Readme:
         ReadmeButtonClick();
         break;
-    case 22:
+    case CursorObject::Install:
         InstallButtonClick();
         break;
-    case 23:
+    case CursorObject::Uninstall:
         UnButtonClick();
         break;
     default:

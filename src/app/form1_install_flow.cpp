@@ -177,7 +177,7 @@ void TForm1::InstallProc(TDemos& record) {
     PageSelect();
     QCoreApplication::processEvents();
     navigation.FocusZone = 2;
-    ShowCursor(RunButton->isVisible() ? 20 : 22);
+    ShowCursor(RunButton->isVisible() ? CursorObject::Run : CursorObject::Install);
 }
 
 } // namespace tavox

@@ -199,7 +199,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
         return;
     }
     const int current_row = navigation.CurrentItem - navigation.FirstVisible + 1;
-    const int first_command = RunButton->isVisible() ? 20 : 22;
+    const int first_command = RunButton->isVisible() ? CursorObject::Run : CursorObject::Install;
     const auto try_cursor = [this](std::initializer_list<int> objects) {
         for (const int object : objects) {
             if (ShowCursor(object)) {
@@ -266,21 +266,21 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
             break;
         case Qt::Key_Up:
             switch (navigation.CursorItem) {
-            case 20:
+            case CursorObject::Run:
                 SelectSmallImage();
                 break;
-            case 21:
-                if (!try_cursor({20})) {
+            case CursorObject::Readme:
+                if (!try_cursor({CursorObject::Run})) {
                     SelectSmallImage();
                 }
                 break;
-            case 22:
-                if (!try_cursor({21, 20})) {
+            case CursorObject::Install:
+                if (!try_cursor({CursorObject::Readme, CursorObject::Run})) {
                     SelectSmallImage();
                 }
                 break;
-            case 23:
-                if (!try_cursor({22, 21, 20})) {
+            case CursorObject::Uninstall:
+                if (!try_cursor({CursorObject::Install, CursorObject::Readme, CursorObject::Run})) {
                     SelectSmallImage();
                 }
                 break;
@@ -290,17 +290,19 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
             break;
         case Qt::Key_Down:
             switch (navigation.CursorItem) {
-            case 20:
-                try_cursor({21, 22, 23, 20});
+            case CursorObject::Run:
+                try_cursor({CursorObject::Readme, CursorObject::Install, CursorObject::Uninstall,
+                            CursorObject::Run});
                 break;
-            case 21:
-                try_cursor({22, 23, 20, 21});
+            case CursorObject::Readme:
+                try_cursor({CursorObject::Install, CursorObject::Uninstall, CursorObject::Run,
+                            CursorObject::Readme});
                 break;
-            case 22:
-                try_cursor({23, 20, 21});
+            case CursorObject::Install:
+                try_cursor({CursorObject::Uninstall, CursorObject::Run, CursorObject::Readme});
                 break;
-            case 23:
-                try_cursor({20, 21});
+            case CursorObject::Uninstall:
+                try_cursor({CursorObject::Run, CursorObject::Readme});
                 break;
             default:
                 break;

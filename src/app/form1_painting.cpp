@@ -16,23 +16,23 @@ const Rect kImage1Bounds{255, 84, 455, 234};
 } // namespace
 
 FormLabel* TForm1::AssignObject(int n) const {
-    if (n >= 1 && n <= 15) {
+    if (n >= CursorObject::FirstRow && n <= CursorObject::LastRow) {
         return Row(n);
     }
     switch (n) {
-    case 20:
+    case CursorObject::Run:
         return RunButton;
-    case 21:
+    case CursorObject::Readme:
         return ReadmeButton;
-    case 22:
+    case CursorObject::Install:
         return InstallButton;
-    case 23:
+    case CursorObject::Uninstall:
         return UnButton;
-    case 24:
+    case CursorObject::Exit:
         return ExitLabel;
-    case 25:
+    case CursorObject::Setup:
         return SetupLabel;
-    case 26:
+    case CursorObject::Explorer:
         return ExplorerLabel;
     default:
         return nullptr;
@@ -84,10 +84,10 @@ void TForm1::ShowListBorder(int n) {
 }
 
 bool TForm1::ShowCursor(int n) {
-    if (n == 0) {
+    if (n == CursorObject::None) {
         return false;
     }
-    if (n >= 1 && n <= 15) {
+    if (n >= CursorObject::FirstRow && n <= CursorObject::LastRow) {
         navigation.FocusZone = 1;
         const std::uint8_t page = navigation.CurrentPage;
         const bool single_row =
@@ -109,14 +109,14 @@ bool TForm1::ShowCursor(int n) {
 }
 
 void TForm1::CursorOff() {
-    if (navigation.CursorItem == 0) {
+    if (navigation.CursorItem == CursorObject::None) {
         return;
     }
-    if (navigation.CurrentPage == PageKind::Films && navigation.CursorItem < 20) {
+    if (navigation.CurrentPage == PageKind::Films && navigation.CursorItem < CursorObject::Run) {
         return;
     }
     const FormLabel* label = AssignObject(navigation.CursorItem);
-    navigation.CursorItem = 0;
+    navigation.CursorItem = CursorObject::None;
     if (label) {
         ClearBorder(LabelFrame(label), false);
     }
@@ -149,7 +149,8 @@ void TForm1::PaintBox1Paint(const QRect& clip) {
         QPainter background(&Surface());
         background.drawImage(clip.topLeft(), BackgroundImage->Image(), clip);
     }
-    if (navigation.ListBorderShown >= 1 && navigation.ListBorderShown <= 15) {
+    if (navigation.ListBorderShown >= CursorObject::FirstRow &&
+        navigation.ListBorderShown <= CursorObject::LastRow) {
         ShowListBorder(navigation.ListBorderShown);
     }
     Invert(navigation.ActiveButton);

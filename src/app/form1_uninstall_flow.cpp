@@ -19,9 +19,6 @@ namespace {
 
 constexpr int kDeleteQuestionText = 11;
 constexpr int kCannotDeleteText = 27;
-constexpr int kInstallObject = 22;
-constexpr int kUninstallObject = 23;
-constexpr int kListObjects = 15;
 
 bool HasOwnUninstaller(int install_type) {
     return install_type == InstallType::SetupWatched || install_type == InstallType::SetupWithUninstaller ||
@@ -136,13 +133,13 @@ void TForm1::UninstallProc(TDemos& record) {
         PageSelect();
     }
     navigation.FocusZone = 2;
-    if (!ShowCursor(kUninstallObject)) {
-        ShowCursor(kInstallObject);
+    if (!ShowCursor(CursorObject::Uninstall)) {
+        ShowCursor(CursorObject::Install);
     }
     // The selected row keeps its border while the focus is on the commands; the Installed page drew its own.
     const int border =
         navigation.CurrentPage == PageKind::Installed ? navigation.ListBorderShown : border_before;
-    if (border >= 1 && border <= kListObjects) {
+    if (border >= CursorObject::FirstRow && border <= CursorObject::LastRow) {
         ShowListBorder(border);
     }
 

@@ -31,6 +31,21 @@ struct ScreenState {
     std::int32_t ScreenWidth = 0; // horizontal resolution in pixels
 };
 
+// What can carry the cursor frame (CursorItem, ShowCursor, AssignObject): the list rows by their number,
+// and the commands and labels of the screen.
+namespace CursorObject {
+inline constexpr int None = 0;
+inline constexpr int FirstRow = 1;
+inline constexpr int LastRow = 15;
+inline constexpr int Run = 20;
+inline constexpr int Readme = 21;
+inline constexpr int Install = 22;
+inline constexpr int Uninstall = 23;
+inline constexpr int Exit = 24;
+inline constexpr int Setup = 25;
+inline constexpr int Explorer = 26;
+} // namespace CursorObject
+
 // Which page, item, button, row and screen zone are current.
 struct NavigationState {
     std::int32_t HoverButton = 0;     // section button drawn lit, 0 none; never above PageCount
@@ -40,7 +55,7 @@ struct NavigationState {
     std::int32_t CurrentItem = 1;     // 1-based selected item of the current page
     std::int32_t FirstVisible = 1;    // item in the list's first row
     std::uint8_t FocusZone = 0;       // 1 list, 2 command labels, 3 small picture, 4 section buttons
-    std::uint8_t CursorItem = 0;      // object carrying the cursor frame, 0 none
+    std::uint8_t CursorItem = 0;      // the CursorObject carrying the cursor frame
     std::uint8_t ListBorderShown = 0; // list row 1..15 with the list border, 0 none
     std::uint8_t PictureFocused = 0;  // 1 while the small screenshot has its focus frame
     std::uint8_t PictureNumber = 0;   // screenshot shown, from 1; shared with the viewer

@@ -101,7 +101,7 @@ TEST_F(Form1Test, ArrowsMoveTheSelectionAndScrollTheList) {
 TEST_F(Form1Test, TheFocusCyclesThroughListCommandsAndPageBar) {
     Key(Qt::Key_Right);
     EXPECT_EQ(form().navigation.FocusZone, 2);
-    EXPECT_GE(form().navigation.CursorItem, 20);
+    EXPECT_GE(form().navigation.CursorItem, CursorObject::Run);
     Key(Qt::Key_Right);
     EXPECT_EQ(form().navigation.FocusZone, 4);
     Key(Qt::Key_Down);
@@ -216,11 +216,11 @@ TEST_F(DemoPanelTest, DownAmongOnlyRunAndUninstallWrapsRound) {
     ASSERT_FALSE(form().InstallButton->isVisible());
     ASSERT_FALSE(form().ReadmeButton->isVisible());
     form().navigation.FocusZone = 2;
-    form().ShowCursor(20);
+    form().ShowCursor(CursorObject::Run);
     Key(Qt::Key_Down);
-    EXPECT_EQ(form().navigation.CursorItem, 23);
+    EXPECT_EQ(form().navigation.CursorItem, CursorObject::Uninstall);
     Key(Qt::Key_Down);
-    EXPECT_EQ(form().navigation.CursorItem, 20);
+    EXPECT_EQ(form().navigation.CursorItem, CursorObject::Run);
 }
 
 TEST_F(DemoPanelTest, TheBadgesFollowTheFlags) {

@@ -90,7 +90,7 @@ protected:
                 form().RightSpot2Click();
             }
             form().LeftSpot2Click();
-            for (const int command : {20, 21, 22}) {
+            for (const int command : {CursorObject::Run, CursorObject::Readme, CursorObject::Install}) {
                 if (form().AssignObject(command)->isVisible()) {
                     const test::ModalScript<QDialog> answer(AnswerDialog);
                     form().CommandClick(command);

@@ -103,7 +103,7 @@ TEST_F(InstallFlowTest, ArchiveInstallUnpacksRecordsAndRunsTheSetup) {
     EXPECT_TRUE(Started("C:\\GAMES\\X\\SETUP.EXE"));
     // Detected afresh: installed, so Run is offered and carries the cursor.
     EXPECT_EQ(demo().NotInstalled, 0);
-    EXPECT_EQ(form().navigation.CursorItem, 20);
+    EXPECT_EQ(form().navigation.CursorItem, CursorObject::Run);
 }
 
 TEST_F(InstallFlowTest, AnArchivePackedByRar15UnpacksToItsKnownBytes) {

@@ -188,7 +188,7 @@ TEST_F(RunFlowTest, AltWithEitherEnterKeyRunsNothing) {
     Form().navigation.CurrentPage = PageKind::Demos;
     Form().navigation.CurrentItem = 1;
     Form().navigation.FocusZone = 2;
-    Form().navigation.CursorItem = 20; // the Run command is framed
+    Form().navigation.CursorItem = CursorObject::Run;
     const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
         QKeyEvent event(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(&Form(), &event);

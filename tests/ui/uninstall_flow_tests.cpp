@@ -66,7 +66,7 @@ protected:
         form().FillList();
         form().PageSelect();
         form().navigation.FocusZone = 2;
-        ASSERT_TRUE(form().ShowCursor(23));
+        ASSERT_TRUE(form().ShowCursor(CursorObject::Uninstall));
         form().ShowListBorder(item - form().navigation.FirstVisible + 1);
     }
     QString Text(std::string_view utf8) {
@@ -110,7 +110,8 @@ TEST_F(UninstallFlowTest, AnUnpackedDemoGoesOnYesAndStaysOnNo) {
     EXPECT_FALSE(form().RunButton->isVisible());
     EXPECT_TRUE(form().InstallButton->isVisible());
     EXPECT_EQ(form().navigation.FocusZone, 2);
-    EXPECT_EQ(form().navigation.CursorItem, 22) << "the Uninstall command is gone: the cursor is on Install";
+    EXPECT_EQ(form().navigation.CursorItem, CursorObject::Install)
+        << "the Uninstall command is gone: the cursor is on Install";
     EXPECT_EQ(form().navigation.ListBorderShown, index - form().navigation.FirstVisible + 1);
 }
 
@@ -192,7 +193,7 @@ TEST_F(UninstallFlowTest, AReadersItemIsRemovedByItsUninstaller) {
     EXPECT_FALSE(Exists("C:\\HRY\\HADI"));
     ExpectUninstalled(reader);
     EXPECT_TRUE(form().InstallButton->isVisible());
-    EXPECT_EQ(form().navigation.CursorItem, 22);
+    EXPECT_EQ(form().navigation.CursorItem, CursorObject::Install);
 }
 
 TEST_F(UninstallFlowTest, TheInstalledPageIsBuiltAfreshAndTheDemosDetectedAgain) {
@@ -214,7 +215,7 @@ TEST_F(UninstallFlowTest, TheInstalledPageIsBuiltAfreshAndTheDemosDetectedAgain)
     EXPECT_FALSE(form().Settings->ValueExists(kSettingsSection, demo.ListName));
     ExpectUninstalled(demo);
     EXPECT_FALSE(Exists("C:\\VORTEX.CFG")) << "the entry's own list ran";
-    EXPECT_EQ(form().navigation.CursorItem, 23) << "the next entry's Uninstall command";
+    EXPECT_EQ(form().navigation.CursorItem, CursorObject::Uninstall) << "the next entry's Uninstall command";
     EXPECT_EQ(form().navigation.ListBorderShown, 1);
 
     messages().answers = {false};
