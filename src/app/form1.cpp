@@ -207,7 +207,7 @@ bool TForm1::FormActivate() {
 
     if (screen_state.ColorDepth < 16 &&
         !Settings->ReadBool(SettingsKey::Main, SettingsKey::LowColorWarning, false)) {
-        const std::string text = LoadString(preferences.Language * 100 + 52);
+        const std::string text = LoadString(StringId::HiColorAdvice);
         services.messages.Show(MessageKind::Information, QStringLiteral("Information"),
                                QString::fromStdString(ToUtf8(text, LabelCodePage(preferences.FontCharset))));
         Settings->WriteBool(SettingsKey::Main, SettingsKey::LowColorWarning, true);
@@ -241,8 +241,8 @@ void TForm1::PlayWAV(const char* resource) {
     services.sound.PlayWav(std::as_bytes(std::span(wave.constData(), static_cast<std::size_t>(wave.size()))));
 }
 
-std::string TForm1::LoadString(int id) const {
-    return tavox::LoadString(preferences.Language, id);
+std::string TForm1::LoadString(StringId text) const {
+    return tavox::LoadString(preferences.Language, text);
 }
 
 void TForm1::ChangeLanguage() {
@@ -255,7 +255,7 @@ void TForm1::ChangeLanguage() {
     for (int n = 1; n <= 8; ++n) {
         SectionLabel(n)->SetCharset(preferences.FontCharset);
     }
-    SetupLabel->SetCaption(LoadString(language * 100 + 7));
+    SetupLabel->SetCaption(LoadString(StringId::SettingsLabel));
     const std::optional<FixedCaptions> captions = FixedCaptionsOf(language);
     if (!captions) {
         return;

@@ -3,6 +3,7 @@
 #include "app/main_window_state.h"
 #include "app/message_boxes.h"
 #include "app/qt_event_pump.h"
+#include "app/string_table.h"
 #include "catalogue/detection.h"
 #include "presentation/widgets.h"
 
@@ -51,7 +52,7 @@ public:
     void PlayWAV(const char* resource);
 
     // Texts.
-    std::string LoadString(int id) const;
+    std::string LoadString(StringId text) const;
     void ChangeLanguage();
 
     // The page bar and the pages.

@@ -124,9 +124,9 @@ void TForm1::SetSharewarePage() {
     JezdecPicture->show();
     Image1->hide();
     UpdatesVersionLabel->SetCharset(preferences.FontCharset);
-    UpdatesVersionLabel->SetCaption(LoadString(preferences.Language * 100 + 60));
+    UpdatesVersionLabel->SetCaption(LoadString(StringId::SharewareNote));
     UpdatesVersionLabel->show();
-    TextLabel->SetCaption(LoadString(preferences.Language * 100 + 13));
+    TextLabel->SetCaption(LoadString(StringId::SharewareOnCd));
     HideLabels();
     TornikBitmap->show();
     InvalidateLine();
@@ -145,7 +145,7 @@ void TForm1::SetUpdatesPage() {
     JezdecPicture->show();
     Image1->hide();
     UpdatesVersionLabel->show();
-    TextLabel->SetCaption(LoadString(preferences.Language * 100 + 61));
+    TextLabel->SetCaption(LoadString(StringId::UpdatesNote));
     HideLabels();
     InvalidateLine();
     FillList();
@@ -243,7 +243,7 @@ void TForm1::SetVyrnistePage() {
     }
     TechLabel->SetCaption("VYRNISTE " + std::to_string(catalogue.DiskmagIssue) + "!!!");
     InvalidateLine();
-    TextLabel->SetCaption(LoadString(preferences.Language * 100 + 62));
+    TextLabel->SetCaption(LoadString(StringId::VyrnisteNote));
     ClearList();
     Row(1)->SetBold(false);
     Row(1)->SetCaption("Vyrniste " + std::to_string(catalogue.DiskmagIssue));
@@ -329,7 +329,7 @@ void TForm1::SetInstalledPage() {
         ClearList();
         SetListOff();
         UpdatesVersionLabel->SetCharset(preferences.FontCharset);
-        UpdatesVersionLabel->SetCaption(LoadString(preferences.Language * 100 + 33));
+        UpdatesVersionLabel->SetCaption(LoadString(StringId::InstalledPageNote));
         UpdatesVersionLabel->show();
         JezdecPicture->hide();
         InvalidateLine();

@@ -65,7 +65,7 @@ void TForm1::RunProc(TDemos record) {
         for (const std::string& label : VersionLabels(record.Gamename)) {
             labels.push_back(Displayed(label));
         }
-        const int chosen = ChooseVersion(Displayed(LoadString(preferences.Language * 100 + 26)), labels);
+        const int chosen = ChooseVersion(Displayed(LoadString(StringId::WhichVersionQuestion)), labels);
         const std::optional<std::string> version = VersionFile(record.Gamename, chosen - 10);
         if (!version) {
             return;

@@ -17,9 +17,6 @@ namespace tavox {
 
 namespace {
 
-constexpr int kDeleteQuestionText = 11;
-constexpr int kCannotDeleteText = 27;
-
 bool HasOwnUninstaller(int install_type) {
     return install_type == InstallType::SetupWatched || install_type == InstallType::SetupWithUninstaller ||
            install_type == InstallType::SetupInUninstallerDir;
@@ -154,8 +151,8 @@ void TForm1::UninstallProc(TDemos& record) {
 }
 
 bool TForm1::DeleteQuestion(const std::string& path) {
-    const std::string text = LoadSpecial(
-        preferences.Language, preferences.Language * 100 + kDeleteQuestionText, UpperCaseAscii(path));
+    const std::string text =
+        LoadSpecial(preferences.Language, StringId::DeleteAllFilesQuestion, UpperCaseAscii(path));
     return services.messages.Ask(
         QStringLiteral("Confirm"),
         QString::fromStdString(ToUtf8(text, LabelCodePage(preferences.FontCharset))));
@@ -164,10 +161,10 @@ bool TForm1::DeleteQuestion(const std::string& path) {
 void TForm1::RemoveTree(const std::string& path) {
     const BusyPointer busy;
     const auto report = [this](const std::string& file) {
-        const int id = preferences.Language * 100 + kCannotDeleteText;
-        std::string text = LoadString(id);
-        text = text.find("%1") == std::string::npos ? text + file + "!"
-                                                    : LoadSpecial(preferences.Language, id, file);
+        std::string text = LoadString(StringId::CannotDeleteFile);
+        text = text.find("%1") == std::string::npos
+                   ? text + file + "!"
+                   : LoadSpecial(preferences.Language, StringId::CannotDeleteFile, file);
         services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
                                QString::fromStdString(ToUtf8(text, LabelCodePage(preferences.FontCharset))));
     };

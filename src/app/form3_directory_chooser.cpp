@@ -30,15 +30,6 @@ constexpr std::size_t kDemoNameStart = 9;
 constexpr std::size_t kReaderNameStart = 11;
 constexpr std::size_t kDefaultNameLength = 50;
 
-// Ids of the dialog's texts within a language's block.
-constexpr int kDemoQuestion = 14;
-constexpr int kCannotCreate = 15;
-constexpr int kDemoCaption = 16;
-constexpr int kUpdateCaption = 29;
-constexpr int kUpdateQuestion = 30;
-constexpr int kReaderQuestion = 31;
-constexpr int kReaderCaption = 32;
-
 QFont ArialFont(int pixel_height) {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(pixel_height);
@@ -250,26 +241,26 @@ void TForm3::FormShow() {
         return install_dir.size() > start ? install_dir.substr(start, kDefaultNameLength) : std::string();
     };
     const int language = owner_.preferences.Language;
-    int caption = 0;
+    std::optional<StringId> caption;
     switch (navigation.CurrentPage) {
     case PageKind::Demos:
         DefaultName = name_from(owner_.catalogue.Demos[navigation.CurrentItem].InstallDir, kDemoNameStart);
-        caption = kDemoCaption;
+        caption = StringId::DemoDirectoryCaption;
         break;
     case PageKind::Readers:
         DefaultName =
             name_from(owner_.catalogue.Readers[navigation.CurrentItem].InstallDir, kReaderNameStart);
-        caption = kReaderCaption;
+        caption = StringId::ReaderDirectoryCaption;
         break;
     case PageKind::Updates:
-        caption = kUpdateCaption;
+        caption = StringId::UpdateDirectoryCaption;
         break;
     default:
         break;
     }
     DialogLanguage = static_cast<std::uint8_t>(language);
-    if (caption != 0) {
-        setWindowTitle(Displayed(owner_.LoadString(language * 100 + caption)));
+    if (caption) {
+        setWindowTitle(Displayed(owner_.LoadString(*caption)));
     }
     if (language == kEnglish) {
         NewButton->setText(QStringLiteral("New"));
@@ -321,22 +312,21 @@ void TForm3::ResetEditDir() {
 }
 
 bool TForm3::ConfirmTarget(const std::string& path) {
-    int question = 0;
+    StringId question{};
     switch (owner_.navigation.CurrentPage) {
     case PageKind::Demos:
-        question = kDemoQuestion;
+        question = StringId::InstallDemoQuestion;
         break;
     case PageKind::Updates:
-        question = kUpdateQuestion;
+        question = StringId::InstallUpdateQuestion;
         break;
     case PageKind::Readers:
-        question = kReaderQuestion;
+        question = StringId::InstallProgramQuestion;
         break;
     default:
         return false;
     }
-    const std::string text =
-        LoadSpecial(DialogLanguage, DialogLanguage * 100 + question, UpperCaseAscii(path));
+    const std::string text = LoadSpecial(DialogLanguage, question, UpperCaseAscii(path));
     return owner_.services.messages.Ask(QStringLiteral("Confirm"), Displayed(text));
 }
 
@@ -355,9 +345,8 @@ void TForm3::OKButtonClick() {
         accept();
         return;
     }
-    owner_.services.messages.Show(
-        MessageKind::Error, QStringLiteral("Error"),
-        Displayed(LoadString(DialogLanguage, DialogLanguage * 100 + kCannotCreate)));
+    owner_.services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
+                                  Displayed(LoadString(DialogLanguage, StringId::CannotCreateDirectory)));
     ResetEditDir();
 }
 

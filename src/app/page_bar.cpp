@@ -59,25 +59,24 @@ std::vector<std::uint8_t> PageBarKinds(int language, const PageBarInputs& inputs
 }
 
 std::string PageCaption(int language, std::uint8_t kind) {
-    const auto text = [language](int n) { return LoadString(language, language * 100 + n); };
     switch (kind) {
     case PageKind::Demos:
-        return text(2);
+        return LoadString(language, StringId::DemosPage);
     case PageKind::Shareware:
-        return text(3);
+        return LoadString(language, StringId::SharewarePage);
     case PageKind::Updates:
-        return text(5);
+        return LoadString(language, StringId::UpdatesPage);
     case PageKind::Films:
-        return text(4);
+        return LoadString(language, StringId::FilmsPage);
     case PageKind::Vyrniste:
         return "Vyrniste";
     case PageKind::Readers:
         // A Czech name on every bar that has the page, in the Czech code page.
         return FromUtf8("Od čtenářů", CodePage::Windows1250);
     case PageKind::Hotshots:
-        return text(81);
+        return LoadString(language, StringId::HotshotsPage);
     case PageKind::Installed:
-        return text(1);
+        return LoadString(language, StringId::InstalledPage);
     default:
         return {};
     }

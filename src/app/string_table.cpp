@@ -12,10 +12,18 @@ CodePage CodePageOfTextId(int id) {
     return CodePage::Windows1252;
 }
 
+int TextId(int language, StringId text) {
+    return language * 100 + static_cast<int>(text);
+}
+
 std::string LoadString(int language, int id) {
     // Before the first choice callers still multiply by 10; the Czech block stands in.
     const int looked_up = language == kLanguageNeverChosen ? id - 900 : id;
     return FromUtf8(StringTableText(looked_up), CodePageOfTextId(looked_up));
+}
+
+std::string LoadString(int language, StringId text) {
+    return LoadString(language, TextId(language, text));
 }
 
 std::string LoadSpecial(int language, int id, std::string_view argument) {
@@ -25,6 +33,10 @@ std::string LoadSpecial(int language, int id, std::string_view argument) {
         text.replace(at, 2, argument);
     }
     return text;
+}
+
+std::string LoadSpecial(int language, StringId text, std::string_view argument) {
+    return LoadSpecial(language, TextId(language, text), argument);
 }
 
 int FontCharsetOf(int language, int current) {

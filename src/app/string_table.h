@@ -19,6 +19,39 @@ inline constexpr int kTurkish = 2;
 inline constexpr int kRomanian = 3;
 inline constexpr int kLanguageNeverChosen = 10;
 
+// The table's entries by their place n in a language's block, named for what the text says or serves.
+enum class StringId : int {
+    InstalledPage = 1, // the page bar's captions
+    DemosPage = 2,
+    SharewarePage = 3,
+    FilmsPage = 4,
+    UpdatesPage = 5,
+    SettingsLabel = 7,
+    DeleteAllFilesQuestion = 11, // "%1" the directory
+    SharewareOnCd = 13,
+    InstallDemoQuestion = 14, // "%1" the directory
+    CannotCreateDirectory = 15,
+    DemoDirectoryCaption = 16,
+    WhichVersionQuestion = 26,
+    CannotDeleteFile = 27, // "%1" the file, or the file follows the text
+    UpdateDirectoryCaption = 29,
+    InstallUpdateQuestion = 30,  // "%1" the directory
+    InstallProgramQuestion = 31, // "%1" the directory
+    ReaderDirectoryCaption = 32,
+    InstalledPageNote = 33,
+    Installing = 40,
+    InstallingInto = 41,
+    QuitInstallationQuestion = 50,
+    HiColorAdvice = 52,
+    SharewareNote = 60,
+    UpdatesNote = 61,
+    VyrnisteNote = 62,
+    HotshotsPage = 81,
+};
+
+// The id of `text` in the language's block: Language × 100 + n.
+int TextId(int language, StringId text);
+
 // The table's text under `id` as written, in UTF-8; empty when the table lacks the id.
 std::string_view StringTableText(int id);
 
@@ -29,10 +62,12 @@ CodePage CodePageOfTextId(int id);
 // The text of `id` in its block's code page, empty when the table lacks it. While the language was never
 // chosen (10), callers ask for 1000 + n and get the Czech 100 + n.
 std::string LoadString(int language, int id);
+std::string LoadString(int language, StringId text);
 
 // LoadString with the first "%1" replaced by `argument`, whose bytes are inserted as they are. A text
 // without "%1" comes back unchanged.
 std::string LoadSpecial(int language, int id, std::string_view argument);
+std::string LoadSpecial(int language, StringId text, std::string_view argument);
 
 // The label fonts' character set for the language: 1 English, 238 Czech and Romanian, 162 Turkish. Other
 // languages keep `current`.

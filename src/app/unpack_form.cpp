@@ -1,6 +1,7 @@
 #include "app/unpack_form.h"
 
 #include "app/form1.h"
+#include "app/string_table.h"
 #include "installer/ui/copy_animation.h"
 #include "menu/list_rules.h"
 #include "platform/machine.h"
@@ -21,7 +22,6 @@ constexpr int kClientWidth = 426;
 constexpr int kClientHeight = 166;
 constexpr int kCountDelayMs = 300;
 constexpr int kFileCreateError = 16;
-constexpr int kTurkish = 2;
 
 // The demo's FilesInArchive value when it is a whole number other than 0; the field is shared with other
 // recipes, so anything else means "count by listing".
@@ -75,8 +75,8 @@ TUnpackForm::TUnpackForm(TForm1& owner)
         PackLabel2->SetCaption(chosen + "'e kuruluyor");
         PackLabel3->SetCaption("");
     } else {
-        PackLabel1->SetCaption(owner_.LoadString(language * 100 + 40) + " " + ItemName);
-        PackLabel2->SetCaption(owner_.LoadString(language * 100 + 41));
+        PackLabel1->SetCaption(owner_.LoadString(StringId::Installing) + " " + ItemName);
+        PackLabel2->SetCaption(owner_.LoadString(StringId::InstallingInto));
         PackLabel3->SetCaption(chosen);
     }
     QCoreApplication::processEvents();
@@ -203,9 +203,9 @@ void TUnpackForm::FormKeyDown(int key) {
     }
     Animate1->Stop();
     RAR.Stop = true;
-    const int language = owner_.preferences.Language;
-    const QString question = QString::fromStdString(
-        ToUtf8(owner_.LoadString(language * 100 + 50), LabelCodePage(owner_.preferences.FontCharset)));
+    const QString question =
+        QString::fromStdString(ToUtf8(owner_.LoadString(StringId::QuitInstallationQuestion),
+                                      LabelCodePage(owner_.preferences.FontCharset)));
     if (!owner_.services.messages.Ask(QStringLiteral("Confirm"), question)) {
         RAR.Stop = false;
         Animate1->Start();

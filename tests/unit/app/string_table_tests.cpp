@@ -9,20 +9,46 @@
 namespace tavox {
 namespace {
 
-// Every n that the menu's screens, dialogs and flows look up.
-const std::vector<int> kIdsInUse = {1,  2,  3,  4,  5,  7,  11, 13, 14, 15, 16, 26, 27,
-                                    29, 30, 31, 32, 33, 40, 41, 50, 52, 60, 61, 62, 81};
+// Every text that the menu's screens, dialogs and flows look up.
+const std::vector<StringId> kIdsInUse = {
+    StringId::InstalledPage,
+    StringId::DemosPage,
+    StringId::SharewarePage,
+    StringId::FilmsPage,
+    StringId::UpdatesPage,
+    StringId::SettingsLabel,
+    StringId::DeleteAllFilesQuestion,
+    StringId::SharewareOnCd,
+    StringId::InstallDemoQuestion,
+    StringId::CannotCreateDirectory,
+    StringId::DemoDirectoryCaption,
+    StringId::WhichVersionQuestion,
+    StringId::CannotDeleteFile,
+    StringId::UpdateDirectoryCaption,
+    StringId::InstallUpdateQuestion,
+    StringId::InstallProgramQuestion,
+    StringId::ReaderDirectoryCaption,
+    StringId::InstalledPageNote,
+    StringId::Installing,
+    StringId::InstallingInto,
+    StringId::QuitInstallationQuestion,
+    StringId::HiColorAdvice,
+    StringId::SharewareNote,
+    StringId::UpdatesNote,
+    StringId::VyrnisteNote,
+    StringId::HotshotsPage,
+};
 
 TEST(StringTable, EveryIdInUseHasATextInEveryLanguage) {
     for (int language = kEnglish; language <= kRomanian; ++language) {
-        for (const int n : kIdsInUse) {
-            const int id = language * 100 + n;
-            if (id == 362) {
+        for (const StringId text : kIdsInUse) {
+            const int id = TextId(language, text);
+            if (language == kRomanian && text == StringId::VyrnisteNote) {
                 // The Romanian block has no disk-magazine text; its edition never carried the magazine.
-                EXPECT_EQ(LoadString(language, id), "");
+                EXPECT_EQ(LoadString(language, text), "");
                 continue;
             }
-            EXPECT_FALSE(LoadString(language, id).empty()) << "id " << id;
+            EXPECT_FALSE(LoadString(language, text).empty()) << "id " << id;
         }
     }
 }
@@ -30,8 +56,8 @@ TEST(StringTable, EveryIdInUseHasATextInEveryLanguage) {
 // A character its code page lacks would come out as '?', and the label would show it.
 TEST(StringTable, EveryTextSurvivesTheConversionToItsCodePage) {
     for (int language = kEnglish; language <= kRomanian; ++language) {
-        for (const int n : kIdsInUse) {
-            const int id = language * 100 + n;
+        for (const StringId text : kIdsInUse) {
+            const int id = TextId(language, text);
             const std::string bytes = LoadString(language, id);
             EXPECT_EQ(ToUtf8(bytes, CodePageOfTextId(id)), StringTableText(id)) << "id " << id;
         }
@@ -98,6 +124,17 @@ TEST(StringTable, NeverChosenLanguageReadsTheCzechBlock) {
     // Only language 10 shifts the id.
     EXPECT_EQ(LoadString(kEnglish, 1007), "");
     EXPECT_EQ(LoadString(4, 407), "");
+}
+
+// The named texts land on Language × 100 + n, the never-chosen language's on the Czech block as well.
+TEST(StringTable, NamedTextsComeFromTheLanguagesBlock) {
+    EXPECT_EQ(TextId(kRomanian, StringId::HotshotsPage), 381);
+    EXPECT_EQ(LoadString(kTurkish, StringId::CannotCreateDirectory), "Dizin Olu\xFEturulam\xFDyor!");
+    EXPECT_EQ(LoadString(kLanguageNeverChosen, StringId::SettingsLabel), "Nastaven\xED");
+    EXPECT_EQ(LoadSpecial(kRomanian, StringId::DeleteAllFilesQuestion, "C:\\X"),
+              "Dori\xFEi s\xE3 \xBAterge\xFEi toate fi\xBAierele din C:\\X ?");
+    EXPECT_EQ(LoadSpecial(kLanguageNeverChosen, StringId::InstallDemoQuestion, "C:\\X"),
+              LoadSpecial(kCzech, StringId::InstallDemoQuestion, "C:\\X"));
 }
 
 TEST(StringTable, IdsTheTableLacksAreEmpty) {
