@@ -203,7 +203,7 @@ bool TForm1::FormActivate() {
     navigation.ActiveButton = 1;
     navigation.HoverButton = 1;
     InvertingProc(0);
-    navigation.FocusZone = 1;
+    navigation.FocusZone = FocusZone::List;
 
     if (screen_state.ColorDepth < 16 &&
         !Settings->ReadBool(SettingsKey::Main, SettingsKey::LowColorWarning, false)) {

@@ -64,7 +64,7 @@ void TForm1::InvertingProc(int n) {
 }
 
 void TForm1::MainButtonMouseMove(int n) {
-    navigation.FocusZone = 4;
+    navigation.FocusZone = FocusZone::PageBar;
     InvertingProc(n);
 }
 

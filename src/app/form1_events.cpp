@@ -33,7 +33,7 @@ void TForm1::WireHandlers() {
     }
     const auto command_move = [this](int object) {
         return [this, object](int, int) {
-            navigation.FocusZone = 2;
+            navigation.FocusZone = FocusZone::Commands;
             ShowCursor(object);
         };
     };

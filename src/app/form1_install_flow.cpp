@@ -176,7 +176,7 @@ void TForm1::InstallProc(TDemos& record) {
     }
     PageSelect();
     QCoreApplication::processEvents();
-    navigation.FocusZone = 2;
+    navigation.FocusZone = FocusZone::Commands;
     ShowCursor(RunButton->isVisible() ? CursorObject::Run : CursorObject::Install);
 }
 

@@ -209,13 +209,13 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
         return false;
     };
     const auto to_page_bar = [this] {
-        navigation.FocusZone = 4;
+        navigation.FocusZone = FocusZone::PageBar;
         CursorOff();
         navigation.HoverButton = 0;
         InvertingProc(navigation.ActiveButton);
     };
     switch (navigation.FocusZone) {
-    case 1:
+    case FocusZone::List:
         switch (key) {
         case Qt::Key_Home:
             if (IsListPage(navigation.CurrentPage)) {
@@ -241,7 +241,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
             break;
         case Qt::Key_Left:
             ShowListBorder(current_row);
-            navigation.FocusZone = 4;
+            navigation.FocusZone = FocusZone::PageBar;
             navigation.HoverButton = 0;
             InvertingProc(navigation.ActiveButton);
             break;
@@ -249,7 +249,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
             if (navigation.CurrentPage == PageKind::Hotshots) {
                 to_page_bar();
             } else {
-                navigation.FocusZone = 2;
+                navigation.FocusZone = FocusZone::Commands;
                 ShowCursor(first_command);
                 ShowListBorder(current_row);
             }
@@ -258,7 +258,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
             break;
         }
         break;
-    case 2:
+    case FocusZone::Commands:
         switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -311,7 +311,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
         case Qt::Key_Left:
             SetListOff();
             ShowCursor(current_row);
-            navigation.FocusZone = 1;
+            navigation.FocusZone = FocusZone::List;
             break;
         case Qt::Key_Right:
             to_page_bar();
@@ -320,7 +320,7 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
             break;
         }
         break;
-    case 3:
+    case FocusZone::SmallPicture:
         switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
@@ -340,25 +340,25 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
         case Qt::Key_Down:
             navigation.PictureFocused = 0;
             ClearBorder(Rect{255, 84, 455, 234}, false);
-            navigation.FocusZone = 2;
+            navigation.FocusZone = FocusZone::Commands;
             ShowCursor(first_command);
             break;
         default:
             break;
         }
         break;
-    case 4:
+    case FocusZone::PageBar:
         switch (key) {
         case Qt::Key_Up:
             MainButtonClick(navigation.ActiveButton == 1 ? catalogue.PageCount : navigation.ActiveButton - 1);
-            navigation.FocusZone = 4;
+            navigation.FocusZone = FocusZone::PageBar;
             break;
         case Qt::Key_Down:
             MainButtonClick(navigation.ActiveButton == catalogue.PageCount ? 1 : navigation.ActiveButton + 1);
-            navigation.FocusZone = 4;
+            navigation.FocusZone = FocusZone::PageBar;
             break;
         case Qt::Key_Right:
-            navigation.FocusZone = 1;
+            navigation.FocusZone = FocusZone::List;
             SetListOff();
             ShowCursor(current_row);
             InvertingProc(0);
@@ -368,9 +368,9 @@ void TForm1::FormKeyDown(int key, Qt::KeyboardModifiers shift) {
                 SetListOff();
                 ShowCursor(current_row);
                 InvertingProc(0);
-                navigation.FocusZone = 1;
+                navigation.FocusZone = FocusZone::List;
             } else {
-                navigation.FocusZone = 2;
+                navigation.FocusZone = FocusZone::Commands;
                 ShowListBorder(current_row);
                 ShowCursor(first_command);
                 InvertingProc(0);

@@ -108,7 +108,7 @@ void TForm1::SetDemosPage() {
     Image1->show();
     UpdatesVersionLabel->hide();
     TornikBitmap->hide();
-    navigation.FocusZone = 1;
+    navigation.FocusZone = FocusZone::List;
     FillList();
     SetDemos();
     CursorOff();
@@ -168,7 +168,7 @@ void TForm1::SetReadersPage() {
                  "se o něj podělit s ostatními? Tak nám ho pošlete...",
                  CodePage::Windows1250));
     UpdatesVersionLabel->show();
-    navigation.FocusZone = 1;
+    navigation.FocusZone = FocusZone::List;
     HideLabels();
     FillList();
     SetReaders();
@@ -281,7 +281,7 @@ void TForm1::SetInstalledPage() {
     HideLabels();
     TextLabel->SetCaption("");
     ExplorerLabel->hide();
-    navigation.FocusZone = 1;
+    navigation.FocusZone = FocusZone::List;
     Image1->hide();
 
     ProfileFile& settings = *Settings;

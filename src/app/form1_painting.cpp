@@ -88,7 +88,7 @@ bool TForm1::ShowCursor(int n) {
         return false;
     }
     if (n >= CursorObject::FirstRow && n <= CursorObject::LastRow) {
-        navigation.FocusZone = 1;
+        navigation.FocusZone = FocusZone::List;
         const std::uint8_t page = navigation.CurrentPage;
         const bool single_row =
             page == PageKind::Vyrniste || page == PageKind::Custom || page == PageKind::Films;
@@ -138,7 +138,7 @@ void TForm1::SelectSmallImage() {
         return;
     }
     CursorOff();
-    navigation.FocusZone = 3;
+    navigation.FocusZone = FocusZone::SmallPicture;
     navigation.PictureFocused = 1;
     DrawBorder(kImage1Bounds, QColor::fromRgba(kWhite));
 }
@@ -170,7 +170,7 @@ void TForm1::PaintBox1Paint(const QRect& clip) {
         painter.drawLine(506, 333, 506, 349);
     }
     painter.end();
-    if (navigation.FocusZone == 3) {
+    if (navigation.FocusZone == FocusZone::SmallPicture) {
         SelectSmallImage();
     }
     if (Image1->isVisible() && (clip.contains(255, 84) || clip.contains(455, 234)) &&
@@ -203,7 +203,7 @@ void TForm1::BackgroundImageMouseMove() {
     }
     CursorOff();
     InvertingProc(0);
-    navigation.FocusZone = 1;
+    navigation.FocusZone = FocusZone::List;
     if (navigation.PictureFocused == 1) {
         navigation.PictureFocused = 0;
         ClearBorder(kImage1Bounds, true);

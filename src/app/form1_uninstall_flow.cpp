@@ -129,7 +129,7 @@ void TForm1::UninstallProc(TDemos& record) {
     } else {
         PageSelect();
     }
-    navigation.FocusZone = 2;
+    navigation.FocusZone = FocusZone::Commands;
     if (!ShowCursor(CursorObject::Uninstall)) {
         ShowCursor(CursorObject::Install);
     }

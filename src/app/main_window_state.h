@@ -46,6 +46,14 @@ inline constexpr int Setup = 25;
 inline constexpr int Explorer = 26;
 } // namespace CursorObject
 
+// The screen zones that the keyboard moves between (FocusZone); 0 before the first page opens.
+namespace FocusZone {
+inline constexpr std::uint8_t List = 1;
+inline constexpr std::uint8_t Commands = 2;
+inline constexpr std::uint8_t SmallPicture = 3;
+inline constexpr std::uint8_t PageBar = 4;
+} // namespace FocusZone
+
 // Which page, item, button, row and screen zone are current.
 struct NavigationState {
     std::int32_t HoverButton = 0;     // section button drawn lit, 0 none; never above PageCount
@@ -54,7 +62,7 @@ struct NavigationState {
     std::uint8_t CurrentPage = 0;     // page kind shown; 0 before the first page opens
     std::int32_t CurrentItem = 1;     // 1-based selected item of the current page
     std::int32_t FirstVisible = 1;    // item in the list's first row
-    std::uint8_t FocusZone = 0;       // 1 list, 2 command labels, 3 small picture, 4 section buttons
+    std::uint8_t FocusZone = 0;       // the FocusZone the keyboard acts in
     std::uint8_t CursorItem = 0;      // the CursorObject carrying the cursor frame
     std::uint8_t ListBorderShown = 0; // list row 1..15 with the list border, 0 none
     std::uint8_t PictureFocused = 0;  // 1 while the small screenshot has its focus frame

@@ -65,7 +65,7 @@ TEST_F(Form1Test, StartUpShowsTheIssueAndTheDemosPage) {
     EXPECT_EQ(form().CDNumberLabel->DisplayText(), QStringLiteral("12-98"));
     EXPECT_EQ(form().navigation.CurrentPage, PageKind::Demos);
     EXPECT_EQ(form().navigation.ActiveButton, 1);
-    EXPECT_EQ(form().navigation.FocusZone, 1);
+    EXPECT_EQ(form().navigation.FocusZone, FocusZone::List);
     EXPECT_EQ(RowText(1),
               QString::fromStdString(ToUtf8(form().catalogue.Demos[1].ListName, CodePage::Windows1250)));
     EXPECT_EQ(RowText(form().catalogue.DemoCount + 1), QString());
@@ -100,15 +100,15 @@ TEST_F(Form1Test, ArrowsMoveTheSelectionAndScrollTheList) {
 
 TEST_F(Form1Test, TheFocusCyclesThroughListCommandsAndPageBar) {
     Key(Qt::Key_Right);
-    EXPECT_EQ(form().navigation.FocusZone, 2);
+    EXPECT_EQ(form().navigation.FocusZone, FocusZone::Commands);
     EXPECT_GE(form().navigation.CursorItem, CursorObject::Run);
     Key(Qt::Key_Right);
-    EXPECT_EQ(form().navigation.FocusZone, 4);
+    EXPECT_EQ(form().navigation.FocusZone, FocusZone::PageBar);
     Key(Qt::Key_Down);
     EXPECT_EQ(form().navigation.ActiveButton, 2);
     EXPECT_EQ(form().navigation.CurrentPage, PageKind::Hotshots);
     Key(Qt::Key_Right);
-    EXPECT_EQ(form().navigation.FocusZone, 1);
+    EXPECT_EQ(form().navigation.FocusZone, FocusZone::List);
     EXPECT_EQ(form().navigation.HoverButton, 0);
 }
 
@@ -215,7 +215,7 @@ TEST_F(DemoPanelTest, DownAmongOnlyRunAndUninstallWrapsRound) {
     ASSERT_TRUE(form().RunButton->isVisible());
     ASSERT_FALSE(form().InstallButton->isVisible());
     ASSERT_FALSE(form().ReadmeButton->isVisible());
-    form().navigation.FocusZone = 2;
+    form().navigation.FocusZone = FocusZone::Commands;
     form().ShowCursor(CursorObject::Run);
     Key(Qt::Key_Down);
     EXPECT_EQ(form().navigation.CursorItem, CursorObject::Uninstall);

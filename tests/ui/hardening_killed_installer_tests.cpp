@@ -64,7 +64,7 @@ protected:
             fixture.Machine().Settings().ReadString(CdSection(form().catalogue.CdIssue), "HRA", "<none>"),
             "<none>");
         EXPECT_EQ(form().navigation.CurrentItem, 2);
-        EXPECT_EQ(form().navigation.FocusZone, 2);
+        EXPECT_EQ(form().navigation.FocusZone, FocusZone::Commands);
         EXPECT_TRUE(form().InstallButton->isVisible());
         for (const auto& shown : fixture.Messages().shown) {
             ADD_FAILURE() << "reported: " << shown.text.toStdString();

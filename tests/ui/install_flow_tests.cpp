@@ -77,7 +77,7 @@ TEST_F(InstallFlowTest, BatchInstallRunsTheBatchAndRemovesItsFilesAfterwards) {
     EXPECT_TRUE(Started(batch)) << batch;
     EXPECT_FALSE(files().FileExists(batch));
     EXPECT_FALSE(files().FileExists(form().folders.TempDir + "INSTALL.PIF"));
-    EXPECT_EQ(form().navigation.FocusZone, 2);
+    EXPECT_EQ(form().navigation.FocusZone, FocusZone::Commands);
 }
 
 TEST_F(InstallFlowTest, ABatchThatCannotBeWrittenStopsTheInstall) {
@@ -240,7 +240,7 @@ TEST_F(InstallFlowTest, TheMenuReturnsToTheInstalledItemAfterThePageChanged) {
     EXPECT_EQ(form().navigation.CurrentPage, PageKind::Demos);
     EXPECT_EQ(form().navigation.CurrentItem, 2);
     EXPECT_EQ(form().Row(2)->Caption(), "HRA");
-    EXPECT_EQ(form().navigation.FocusZone, 2);
+    EXPECT_EQ(form().navigation.FocusZone, FocusZone::Commands);
 }
 
 } // namespace

@@ -187,7 +187,7 @@ TEST_F(RunFlowTest, AltWithEitherEnterKeyRunsNothing) {
     Form().catalogue.Demos[1] = Installed("C:\\Games\\Lunar", "LUNAR.EXE", "LUNAR.EXE");
     Form().navigation.CurrentPage = PageKind::Demos;
     Form().navigation.CurrentItem = 1;
-    Form().navigation.FocusZone = 2;
+    Form().navigation.FocusZone = FocusZone::Commands;
     Form().navigation.CursorItem = CursorObject::Run;
     const auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
         QKeyEvent event(QEvent::KeyPress, key, modifiers);

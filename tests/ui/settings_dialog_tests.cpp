@@ -81,7 +81,7 @@ protected:
                                          StartupOptions{"A", "D:\\TAVOX\\TAVOX95.EXE", depth, 1024});
         EXPECT_TRUE(form_->FormCreate());
         form_->show();
-        EXPECT_TRUE(WaitUntil([this] { return form_->navigation.FocusZone == 1; }));
+        EXPECT_TRUE(WaitUntil([this] { return form_->navigation.FocusZone == FocusZone::List; }));
         return *form_;
     }
 

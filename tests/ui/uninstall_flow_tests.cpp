@@ -65,7 +65,7 @@ protected:
         form().navigation.FirstVisible = std::max(1, item - 14);
         form().FillList();
         form().PageSelect();
-        form().navigation.FocusZone = 2;
+        form().navigation.FocusZone = FocusZone::Commands;
         ASSERT_TRUE(form().ShowCursor(CursorObject::Uninstall));
         form().ShowListBorder(item - form().navigation.FirstVisible + 1);
     }
@@ -109,7 +109,7 @@ TEST_F(UninstallFlowTest, AnUnpackedDemoGoesOnYesAndStaysOnNo) {
     EXPECT_FALSE(form().UnButton->isVisible());
     EXPECT_FALSE(form().RunButton->isVisible());
     EXPECT_TRUE(form().InstallButton->isVisible());
-    EXPECT_EQ(form().navigation.FocusZone, 2);
+    EXPECT_EQ(form().navigation.FocusZone, FocusZone::Commands);
     EXPECT_EQ(form().navigation.CursorItem, CursorObject::Install)
         << "the Uninstall command is gone: the cursor is on Install";
     EXPECT_EQ(form().navigation.ListBorderShown, index - form().navigation.FirstVisible + 1);
