@@ -3,6 +3,8 @@
 #include "platform/ascii.h"
 #include "platform/windows_path.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <system_error>
 
@@ -12,21 +14,40 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The entry of `dir` that `name` names: itself when it exists as spelled, else the first entry (in name
-// order, so the choice is stable) that equals it without regard to case.
-std::optional<std::string> FindEntry(const fs::path& dir, const std::string& name) {
-    std::error_code ec;
-    if (fs::symlink_status(dir / name, ec).type() != fs::file_type::not_found && !ec) {
-        return name;
+// What is at `path`, through a link (stat) or the link itself (lstat); nothing when nothing is there.
+std::optional<struct stat> StatOf(const fs::path& path, bool follow_links) {
+    struct stat status {};
+    const int result = follow_links ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status);
+    return result == 0 ? std::optional<struct stat>(status) : std::nullopt;
+}
+
+fs::file_type FileTypeOf(const std::optional<struct stat>& status) {
+    if (!status) {
+        return fs::file_type::not_found;
     }
-    std::optional<std::string> found;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-        std::string entry = it->path().filename().string();
-        if (EqualsIgnoringCase(entry, name) && (!found || entry < *found)) {
-            found = std::move(entry);
-        }
+    const mode_t mode = status->st_mode;
+    if (S_ISREG(mode)) {
+        return fs::file_type::regular;
     }
-    return found;
+    if (S_ISDIR(mode)) {
+        return fs::file_type::directory;
+    }
+    if (S_ISLNK(mode)) {
+        return fs::file_type::symlink;
+    }
+    if (S_ISCHR(mode)) {
+        return fs::file_type::character;
+    }
+    if (S_ISBLK(mode)) {
+        return fs::file_type::block;
+    }
+    if (S_ISFIFO(mode)) {
+        return fs::file_type::fifo;
+    }
+    if (S_ISSOCK(mode)) {
+        return fs::file_type::socket;
+    }
+    return fs::file_type::unknown;
 }
 
 // Whether `path` lies inside `root` (both absolute and lexically normal); the rest of it goes to `relative`.
@@ -77,7 +98,30 @@ DriveType DriveMap::TypeOf(char letter) const {
     return drive ? drive->type : DriveType::NoRootDir;
 }
 
-std::optional<fs::path> DriveMap::ToHostPath(std::string_view windows_path) const {
+// Where a walk ended: the host path, whether every component exists, and what stat said of the last one
+// (links followed) when the walk already had to look.
+struct DriveMap::Walk {
+    fs::path host;
+    bool exists = true;
+    bool status_known = false;
+    std::optional<struct stat> status; // of `host`, once known
+
+    const std::optional<struct stat>& Status() {
+        if (!status_known) {
+            status = StatOf(host, true);
+            status_known = true;
+        }
+        return status;
+    }
+    void Enter(const std::string& name) {
+        host /= name;
+        status_known = false;
+    }
+};
+
+// Each component is taken as spelled when it exists so; otherwise the first entry of its directory (in name
+// order, so the choice is stable) that equals it without regard to case.
+std::optional<DriveMap::Walk> DriveMap::WalkTo(std::string_view windows_path) const {
     const std::optional<WindowsPath> parsed = ParseWindowsPath(windows_path);
     if (!parsed) {
         return std::nullopt;
@@ -86,20 +130,48 @@ std::optional<fs::path> DriveMap::ToHostPath(std::string_view windows_path) cons
     if (!drive) {
         return std::nullopt;
     }
-    fs::path host = drive->root;
-    bool parent_exists = true;
+    Walk walk;
+    walk.host = drive->root;
     for (const std::string& component : parsed->components) {
         const std::string name = ToUtf8(component, code_page_);
-        if (parent_exists) {
-            if (const std::optional<std::string> entry = FindEntry(host, name)) {
-                host /= *entry;
-                continue;
-            }
-            parent_exists = false; // nothing below a missing component can exist either
+        if (!walk.exists) {
+            walk.Enter(name); // nothing below a missing component can exist either
+            continue;
         }
-        host /= name;
+        if (const std::optional<struct stat> as_spelled = StatOf(walk.host / name, false)) {
+            walk.Enter(name);
+            if (!S_ISLNK(as_spelled->st_mode)) { // a link's own status is not its target's
+                walk.status = as_spelled;
+                walk.status_known = true;
+            }
+            continue;
+        }
+        const std::optional<struct stat>& dir = walk.Status();
+        std::optional<std::string> entry;
+        if (dir && S_ISDIR(dir->st_mode)) {
+            entry = listings_->FindIgnoringCase(walk.host, StampOf(*dir), name);
+        }
+        walk.exists = entry.has_value();
+        walk.Enter(entry.value_or(name));
     }
-    return host;
+    return walk;
+}
+
+std::optional<fs::path> DriveMap::ToHostPath(std::string_view windows_path) const {
+    std::optional<Walk> walk = WalkTo(windows_path);
+    if (!walk) {
+        return std::nullopt;
+    }
+    return std::move(walk->host);
+}
+
+std::optional<HostEntry> DriveMap::Locate(std::string_view windows_path) const {
+    std::optional<Walk> walk = WalkTo(windows_path);
+    if (!walk) {
+        return std::nullopt;
+    }
+    const fs::file_type type = walk->exists ? FileTypeOf(walk->Status()) : fs::file_type::not_found;
+    return HostEntry{std::move(walk->host), type};
 }
 
 std::optional<std::string> DriveMap::ToWindowsPath(const fs::path& host_path) const {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/code_page.h"
+#include "platform/directory_listings.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +27,12 @@ struct Drive {
     char letter = 'C'; // upper case
     std::filesystem::path root;
     DriveType type = DriveType::Fixed;
+};
+
+// A Windows path's host path and what is there (links followed; not_found when nothing is).
+struct HostEntry {
+    std::filesystem::path path;
+    std::filesystem::file_type type = std::filesystem::file_type::not_found;
 };
 
 // The machine's drive letters and the host directories behind them, and the translation of Windows paths to
@@ -51,12 +59,19 @@ public:
     // a relative path, an unmapped drive, or ".." that would climb above the drive's root: such a path does
     // not exist and cannot be written.
     std::optional<std::filesystem::path> ToHostPath(std::string_view windows_path) const;
+    // ToHostPath and the type of what is there, found in the same walk (no second look at the path).
+    std::optional<HostEntry> Locate(std::string_view windows_path) const;
     // The Windows path of a host path inside a mapped drive (the drive with the longest matching root wins).
     std::optional<std::string> ToWindowsPath(const std::filesystem::path& host_path) const;
 
 private:
+    struct Walk;
+    std::optional<Walk> WalkTo(std::string_view windows_path) const;
+
     std::vector<Drive> drives_;
     CodePage code_page_;
+    // Names that miss as spelled are looked up again in these; shared by every lookup through this map.
+    std::unique_ptr<DirectoryListings> listings_ = std::make_unique<DirectoryListings>();
 };
 
 // "cdrom", "floppy", "hd", "network", "ramdisk" as Wine names drive types in its registry.

@@ -72,24 +72,22 @@ std::uint32_t AttributesOf(const fs::path& path, const fs::file_status& status) 
 } // namespace
 
 bool FileSystem::FileExists(std::string_view path) const {
-    const auto host = HostPath(path);
-    std::error_code ec;
-    return host && fs::is_regular_file(*host, ec);
+    const auto entry = drives_->Locate(path);
+    return entry && entry->type == fs::file_type::regular;
 }
 
 bool FileSystem::DirectoryExists(std::string_view path) const {
-    const auto host = HostPath(path);
-    std::error_code ec;
-    return host && fs::is_directory(*host, ec);
+    const auto entry = drives_->Locate(path);
+    return entry && entry->type == fs::file_type::directory;
 }
 
 std::optional<std::uint64_t> FileSystem::FileSize(std::string_view path) const {
-    const auto host = HostPath(path);
-    std::error_code ec;
-    if (!host || !fs::is_regular_file(*host, ec)) {
+    const auto entry = drives_->Locate(path);
+    if (!entry || entry->type != fs::file_type::regular) {
         return std::nullopt;
     }
-    const std::uintmax_t size = fs::file_size(*host, ec);
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(entry->path, ec);
     if (ec) {
         return std::nullopt;
     }

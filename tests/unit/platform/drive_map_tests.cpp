@@ -47,6 +47,42 @@ TEST_F(DriveMapTest, ExactSpellingWinsOverAnotherCase) {
     EXPECT_EQ(drives.ToHostPath("C:\\Games"), dir / "c" / "Games");
 }
 
+TEST_F(DriveMapTest, LocateTellsWhatIsThereThroughLinks) {
+    const fs::path quake = dir / "c" / "Games" / "Quake";
+    fs::create_symlink(quake / "Quake.exe", quake / "Start.exe");
+    fs::create_symlink(quake / "gone.exe", quake / "Broken.exe");
+    fs::create_directory_symlink(quake, dir / "c" / "Q");
+    const auto type_of = [this](std::string_view path) {
+        const std::optional<HostEntry> entry = drives.Locate(path);
+        return entry ? entry->type : fs::file_type::none;
+    };
+    EXPECT_EQ(type_of("C:\\GAMES\\QUAKE\\QUAKE.EXE"), fs::file_type::regular);
+    EXPECT_EQ(type_of("C:\\Games\\Quake\\Start.exe"), fs::file_type::regular);
+    EXPECT_EQ(type_of("C:\\GAMES\\QUAKE\\START.EXE"), fs::file_type::regular);
+    EXPECT_EQ(type_of("C:\\q\\quake.exe"), fs::file_type::regular);
+    EXPECT_EQ(type_of("C:\\Q"), fs::file_type::directory);
+    EXPECT_EQ(type_of("C:\\games"), fs::file_type::directory);
+    EXPECT_EQ(type_of("C:\\"), fs::file_type::directory);
+    EXPECT_EQ(type_of("C:\\Games\\Quake\\Broken.exe"), fs::file_type::not_found);
+    EXPECT_EQ(type_of("C:\\Games\\Quake\\Quake.exe\\X"), fs::file_type::not_found);
+    EXPECT_EQ(type_of("E:\\Games"), fs::file_type::none);
+    const std::optional<HostEntry> missing = drives.Locate("C:\\GAMES\\Doom\\DOOM.EXE");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->path, dir / "c" / "Games" / "Doom" / "DOOM.EXE");
+    EXPECT_EQ(missing->type, fs::file_type::not_found);
+}
+
+TEST_F(DriveMapTest, EntriesMadeOrRenamedAfterALookupAreFound) {
+    const fs::path quake = dir / "c" / "Games" / "Quake";
+    EXPECT_EQ(drives.Locate("C:\\Games\\Quake\\readme.txt")->type, fs::file_type::not_found);
+    WriteFile(quake / "README.TXT", "written by a setup program");
+    EXPECT_EQ(drives.ToHostPath("C:\\Games\\Quake\\readme.txt"), quake / "README.TXT");
+    fs::rename(quake / "README.TXT", quake / "ReadMe.txt");
+    const std::optional<HostEntry> renamed = drives.Locate("C:\\Games\\Quake\\readme.txt");
+    EXPECT_EQ(renamed->path, quake / "ReadMe.txt");
+    EXPECT_EQ(renamed->type, fs::file_type::regular);
+}
+
 TEST_F(DriveMapTest, NamesAreConvertedFromTheMachineCodePage) {
     drives.SetNameCodePage(CodePage::Windows1250);
     fs::create_directories(dir / "c" / "Hry" / "Řešení");
