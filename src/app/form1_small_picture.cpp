@@ -39,7 +39,6 @@ bool TForm1::LoadSmallPicture(const std::string& base) {
         return false;
     };
     if (navigation.PictureNumber == 1 && files.FileExists(bitmap)) {
-        const QString host = QString::fromStdString(files.HostPath(bitmap)->string());
         const bool cached_slot = navigation.CurrentPage == PageKind::Demos &&
                                  DemosArray::Contains(navigation.CurrentItem) && navigation.CurrentItem <= 17;
         QImage* slot =
@@ -47,7 +46,7 @@ bool TForm1::LoadSmallPicture(const std::string& base) {
         if (slot != nullptr && catalogue.Demos[navigation.CurrentItem].PictureCached != 0) {
             paint.WorkBitmap = *slot;
         } else {
-            const QImage loaded(host);
+            const QImage loaded(QString::fromStdString(files.HostPath(bitmap)->string()));
             // Nothing is cached or drawn from a file that is no bitmap: the next try reports it again.
             if (loaded.isNull()) {
                 return show_error(QStringLiteral("Bitmap image is not valid"));
