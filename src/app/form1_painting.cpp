@@ -9,7 +9,6 @@ namespace tavox {
 
 namespace {
 
-constexpr QRgb kWhite = 0xFFFFFFFF;
 constexpr QRgb kSilver = 0xFFC0C0C0;
 const Rect kImage1Bounds{255, 84, 455, 234};
 

@@ -22,8 +22,6 @@ constexpr int kClientWidth = 229;
 constexpr int kClientHeight = 179;
 // The labels are Central European whatever the interface language.
 constexpr int kLabelCharset = 238;
-constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kBlack = 0xFF000000;
 
 } // namespace
 

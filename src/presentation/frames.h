@@ -17,6 +17,10 @@ struct Rect {
     std::int32_t bottom = 0;
 };
 
+// The colours the frames and the cursor are drawn in.
+inline constexpr QRgb kWhite = 0xFFFFFFFF;
+inline constexpr QRgb kBlack = 0xFF000000;
+
 // The frame rectangle of a label, as the cursor uses it: one pixel wider on each side.
 Rect LabelFrame(const QWidget* label);
 
