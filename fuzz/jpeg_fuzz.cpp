@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -65,9 +66,11 @@ void Decode(std::span<const std::byte> bytes, const tavox::JpegHeaderResult& hea
         Require(image.format == format, "the picture has the asked layout");
         Require(image.pixels.size() == image.Stride() * static_cast<std::size_t>(image.height),
                 "the picture holds every row");
-        if (format == JpegPixelFormat::Rgba) {
-            for (std::size_t i = 3; i < image.pixels.size(); i += 4) {
-                Require(image.pixels[i] == 255, "alpha is opaque");
+        if (format == JpegPixelFormat::Rgb32) {
+            for (std::size_t i = 0; i < image.pixels.size(); i += 4) {
+                std::uint32_t word = 0;
+                std::memcpy(&word, &image.pixels[i], sizeof word);
+                Require(word >> 24 == 0xFF, "the top byte is set, as a screen image needs");
             }
         }
         Require(!reports.empty() && reports.front().stage == JpegStage::Starting &&
@@ -112,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     for (const JpegScale scale : {JpegScale::Full, JpegScale::Half, JpegScale::Quarter}) {
-        for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgba}) {
+        for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgb32}) {
             Decode(bytes, header, scale, format);
         }
     }

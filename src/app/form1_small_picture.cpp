@@ -63,12 +63,12 @@ bool TForm1::LoadSmallPicture(const std::string& base) {
         decoder.SetScaleRule([](const JpegHeader& header) {
             return header.width >= 400 ? JpegScale::Quarter : JpegScale::Half;
         });
-        const JpegDecodeResult decoded =
-            decoder.DecodeFile(files.HostPath(jpeg).value_or(std::filesystem::path()));
+        decoder.SetPixelFormat(JpegPixelFormat::Rgb32);
+        JpegDecodeResult decoded = decoder.DecodeFile(files.HostPath(jpeg).value_or(std::filesystem::path()));
         if (decoded.error) {
             return show_error(PictureErrorText(*decoded.error, jpeg));
         }
-        paint.WorkBitmap = ToQImage(decoded.image);
+        paint.WorkBitmap = ToQImage(std::move(decoded.image));
     }
     {
         QPainter painter(&PaintBox1->Surface());

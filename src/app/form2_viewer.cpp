@@ -141,6 +141,7 @@ bool TForm2::LoadBigPicture() {
         const BusyPointer busy;
         JpegDecoder decoder;
         decoder.SetScale(JpegScale::Full);
+        decoder.SetPixelFormat(JpegPixelFormat::Rgb32);
         decoder.SetProgress([this](JpegStage stage, int) { ProgressProc(stage); });
         const std::optional<std::filesystem::path> host = owner_.services.machine.Files().HostPath(file);
         // A path outside every drive fails to open like a missing file.
@@ -153,7 +154,7 @@ bool TForm2::LoadBigPicture() {
             if (low_colour) {
                 BigImage->hide();
             }
-            BigImage->SetImage(ToQImage(decoded.image));
+            BigImage->SetImage(ToQImage(std::move(decoded.image)));
             if (low_colour) {
                 BigImage->show();
             }

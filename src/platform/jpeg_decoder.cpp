@@ -1,6 +1,7 @@
 #include "platform/jpeg_decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -57,10 +58,30 @@ struct Source {
     unsigned long size_bytes;
 };
 
+// Where each channel of a pixel lies in the output, and the colour space libjpeg fills it in.
+struct PixelLayout {
+    J_COLOR_SPACE space;
+    int bytes_per_pixel;
+    int red, green, blue;
+    int alpha; // -1: none
+};
+
+PixelLayout LayoutOf(JpegPixelFormat format) {
+    if (format == JpegPixelFormat::Rgb) {
+        return {JCS_RGB, 3, 0, 1, 2, -1};
+    }
+    // libjpeg-turbo fills the alpha byte of these spaces with 255, as 0xFFRRGGBB needs.
+    if constexpr (std::endian::native == std::endian::little) {
+        return {JCS_EXT_BGRA, 4, 2, 1, 0, 3};
+    } else {
+        return {JCS_EXT_ARGB, 4, 1, 2, 3, 0};
+    }
+}
+
 struct Output {
     unsigned char* pixels;
     std::size_t stride;
-    int bytes_per_pixel;
+    PixelLayout layout;
     unsigned char* cmyk_row; // scratch row for CMYK input, converted to RGB after each scanline
     bool inverted_cmyk;
 };
@@ -158,19 +179,19 @@ unsigned char Product255(unsigned int a, unsigned int b) {
     return static_cast<unsigned char>((a * b + 127) / 255);
 }
 
-void ConvertCmykRow(const unsigned char* cmyk, unsigned char* out, JDIMENSION width, int bytes_per_pixel,
-                    bool inverted) {
-    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, out += bytes_per_pixel) {
+void ConvertCmykRow(const unsigned char* cmyk, unsigned char* out, JDIMENSION width,
+                    const PixelLayout& layout, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, out += layout.bytes_per_pixel) {
         // Adobe's files store the inks inverted: there a byte of 255 means no ink.
         const unsigned int c = inverted ? cmyk[0] : 255U - cmyk[0];
         const unsigned int m = inverted ? cmyk[1] : 255U - cmyk[1];
         const unsigned int y = inverted ? cmyk[2] : 255U - cmyk[2];
         const unsigned int k = inverted ? cmyk[3] : 255U - cmyk[3];
-        out[0] = Product255(c, k);
-        out[1] = Product255(m, k);
-        out[2] = Product255(y, k);
-        if (bytes_per_pixel == 4) {
-            out[3] = 255;
+        out[layout.red] = Product255(c, k);
+        out[layout.green] = Product255(m, k);
+        out[layout.blue] = Product255(y, k);
+        if (layout.alpha >= 0) {
+            out[layout.alpha] = 255;
         }
     }
 }
@@ -189,7 +210,7 @@ bool DecompressRegion(Session* session, const Output* output) {
             break; // cannot happen with a source that never suspends; guards the loop all the same
         }
         if (output->cmyk_row != nullptr) {
-            ConvertCmykRow(output->cmyk_row, target, cinfo->output_width, output->bytes_per_pixel,
+            ConvertCmykRow(output->cmyk_row, target, cinfo->output_width, output->layout,
                            output->inverted_cmyk);
         }
     }
@@ -268,8 +289,8 @@ JpegDecodeResult DecodeSource(const Source& source, JpegScale scale, const JpegS
     SessionOwner owner;
     Session* session = owner.Get();
     JpegDecodeResult result;
-    const J_COLOR_SPACE rgb_space = format == JpegPixelFormat::Rgba ? JCS_EXT_RGBA : JCS_RGB;
-    if (!ReadHeaderRegion(session, &source, static_cast<unsigned int>(scale), rgb_space) ||
+    const PixelLayout layout = LayoutOf(format);
+    if (!ReadHeaderRegion(session, &source, static_cast<unsigned int>(scale), layout.space) ||
         (scale_rule && !Rescale(session, static_cast<unsigned int>(scale_rule(HeaderOf(session->cinfo)))))) {
         result.error = LibraryError(session->errors);
         return result;
@@ -299,7 +320,7 @@ JpegDecodeResult DecodeSource(const Source& source, JpegScale scale, const JpegS
             JpegError{JpegError::Kind::Library, JERR_OUT_OF_MEMORY, "Insufficient memory for the picture"};
         return result;
     }
-    const Output output{image.pixels.data(), image.Stride(), image.BytesPerPixel(),
+    const Output output{image.pixels.data(), image.Stride(), layout,
                         cmyk_row.empty() ? nullptr : cmyk_row.data(), cinfo.saw_Adobe_marker != 0};
 
     session->progress.callback = &progress;

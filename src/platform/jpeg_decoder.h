@@ -17,8 +17,8 @@ namespace tavox {
 enum class JpegScale : std::uint8_t { Full = 1, Half = 2, Quarter = 4 };
 
 enum class JpegPixelFormat : std::uint8_t {
-    Rgb,  // 3 bytes a pixel: red, green, blue
-    Rgba, // 4 bytes a pixel: red, green, blue, alpha (always 255)
+    Rgb,   // 3 bytes a pixel: red, green, blue
+    Rgb32, // a 32-bit word a pixel, 0xFFRRGGBB in the machine's byte order: what a screen image holds
 };
 
 // A decoded picture: height rows of width pixels, top row first, rows packed without padding.
@@ -28,7 +28,7 @@ struct DecodedImage {
     JpegPixelFormat format = JpegPixelFormat::Rgb;
     std::vector<std::uint8_t> pixels;
 
-    int BytesPerPixel() const { return format == JpegPixelFormat::Rgba ? 4 : 3; }
+    int BytesPerPixel() const { return format == JpegPixelFormat::Rgb32 ? 4 : 3; }
     std::size_t Stride() const {
         return static_cast<std::size_t>(width) * static_cast<std::size_t>(BytesPerPixel());
     }
@@ -81,13 +81,13 @@ using JpegProgress = std::function<void(JpegStage stage, int percent)>;
 // Chooses the scale from the file's header, read once for both.
 using JpegScaleRule = std::function<JpegScale(const JpegHeader& header)>;
 
-// Decodes JPEG files with libjpeg into RGB or RGBA. Grayscale input comes out gray in RGB; CMYK and YCCK
-// input are converted to RGB, taking the inverted form that an Adobe marker announces. Never exits the
-// process: every failure of the library comes back as a JpegError.
+// Decodes JPEG files with libjpeg into RGB bytes or 32-bit pixels. Grayscale input comes out gray in RGB;
+// CMYK and YCCK input are converted to RGB, taking the inverted form that an Adobe marker announces. Never
+// exits the process: every failure of the library comes back as a JpegError.
 class JpegDecoder {
 public:
     // A file claiming more pixels than this (before scaling) is refused with JERR_IMAGE_TOO_BIG before
-    // anything is allocated for it: 64 MPixel is 256 MB of RGBA output, far beyond any screenshot, while a
+    // anything is allocated for it: 64 MPixel is 256 MB of 32-bit output, far beyond any screenshot, while a
     // forged header can claim 65500 x 65500.
     static constexpr std::uint64_t kMaxPixels = 64ULL * 1024 * 1024;
     // libjpeg's own working memory (whole-image coefficient buffers of progressive files) is capped too.

@@ -2,6 +2,11 @@
 
 #include "platform/jpeg_decoder.h"
 
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
 namespace tavox {
 
 std::string PictureNumberText(int number) {
@@ -18,11 +23,24 @@ std::string FirstPictureBitmapPath(std::string_view menu_dir, std::string_view b
            PictureNumberText(1) + ".BMP";
 }
 
-QImage ToQImage(const DecodedImage& decoded) {
-    const QImage view(
-        decoded.pixels.data(), decoded.width, decoded.height, static_cast<qsizetype>(decoded.Stride()),
-        decoded.format == JpegPixelFormat::Rgba ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    return view.convertToFormat(QImage::Format_RGB32);
+QImage ToQImage(DecodedImage decoded) {
+    const auto stride = static_cast<qsizetype>(decoded.Stride());
+    if (decoded.format == JpegPixelFormat::Rgb) {
+        const QImage view(decoded.pixels.data(), decoded.width, decoded.height, stride,
+                          QImage::Format_RGB888);
+        return view.convertToFormat(QImage::Format_RGB32);
+    }
+    // 32-bit pixels are already what the screen takes: the image adopts the buffer and frees it with its last
+    // copy.
+    using Pixels = std::vector<std::uint8_t>;
+    auto owned = std::make_unique<Pixels>(std::move(decoded.pixels));
+    QImage image(
+        owned->data(), decoded.width, decoded.height, stride, QImage::Format_RGB32,
+        [](void* pixels) { delete static_cast<Pixels*>(pixels); }, owned.get());
+    if (!image.isNull()) {
+        static_cast<void>(owned.release());
+    }
+    return image;
 }
 
 QString PictureErrorText(const JpegError& error, const std::string& windows_path) {

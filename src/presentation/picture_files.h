@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/jpeg_decoder.h"
+
 #include <QImage>
 #include <QString>
 
@@ -22,11 +24,11 @@ inline bool HasNoPictures(std::string_view base) {
     return base == "NUL";
 }
 
-struct DecodedImage;
 struct JpegError;
 
-// A decoded picture as an image of its own (the decoder's buffer goes away with the decoder).
-QImage ToQImage(const DecodedImage& decoded);
+// A decoded picture as a screen image (Format_RGB32): 32-bit pixels are taken over without a copy, RGB bytes
+// are converted.
+QImage ToQImage(DecodedImage decoded);
 
 // The runtime's texts for a picture that cannot be read.
 QString PictureErrorText(const JpegError& error, const std::string& windows_path);

@@ -87,6 +87,7 @@ Bytes WithSize(Bytes bytes, int width, int height) {
 
 JpegDecodeResult Decode(const Bytes& bytes, bool* ended = nullptr) {
     JpegDecoder decoder;
+    decoder.SetPixelFormat(JpegPixelFormat::Rgb32); // as the viewer decodes
     decoder.SetProgress([ended](JpegStage stage, int) {
         if (ended != nullptr && stage == JpegStage::Ending) {
             *ended = true;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -105,10 +106,17 @@ Color RippledRed(int x, int y) {
     return {235 + ripple / 2, ripple, ripple, 0};
 }
 
+// Red, green, blue and (32-bit pixels only) the top byte.
 Color PixelAt(const DecodedImage& image, int x, int y) {
     const auto row = image.Row(y);
     const std::size_t at = static_cast<std::size_t>(x * image.BytesPerPixel());
-    return {row[at], row[at + 1], row[at + 2], image.BytesPerPixel() == 4 ? row[at + 3] : 0};
+    if (image.format == JpegPixelFormat::Rgb) {
+        return {row[at], row[at + 1], row[at + 2], 0};
+    }
+    std::uint32_t word = 0;
+    std::memcpy(&word, &row[at], sizeof word);
+    return {static_cast<int>(word >> 16 & 0xFF), static_cast<int>(word >> 8 & 0xFF),
+            static_cast<int>(word & 0xFF), static_cast<int>(word >> 24)};
 }
 
 void ExpectColorNear(const DecodedImage& image, int x, int y, const Color& expected, int tolerance = 12) {
@@ -224,10 +232,10 @@ TEST(JpegScaling, FullHalfAndQuarterRoundSizesUpAndKeepTheColours) {
         EXPECT_EQ(JpegDecoder::DecodeHeader(jpeg).header.progressive, progressive);
         for (const Case& c : {Case{JpegScale::Full, 130, 98}, Case{JpegScale::Half, 65, 49},
                               Case{JpegScale::Quarter, 33, 25}}) {
-            for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgba}) {
+            for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgb32}) {
                 SCOPED_TRACE(std::string(progressive ? "progressive" : "baseline") + " 1/" +
                              std::to_string(static_cast<int>(c.scale)) +
-                             (format == JpegPixelFormat::Rgba ? " RGBA" : " RGB"));
+                             (format == JpegPixelFormat::Rgb32 ? " 32-bit" : " RGB"));
                 JpegDecoder decoder;
                 decoder.SetScale(c.scale);
                 decoder.SetPixelFormat(format);
@@ -237,16 +245,19 @@ TEST(JpegScaling, FullHalfAndQuarterRoundSizesUpAndKeepTheColours) {
                 const DecodedImage& image = result.image;
                 ASSERT_EQ(image.width, c.width);
                 ASSERT_EQ(image.height, c.height);
-                ASSERT_EQ(
-                    image.pixels.size(),
-                    static_cast<std::size_t>(c.width * c.height * (format == JpegPixelFormat::Rgba ? 4 : 3)));
+                ASSERT_EQ(image.pixels.size(),
+                          static_cast<std::size_t>(c.width * c.height *
+                                                   (format == JpegPixelFormat::Rgb32 ? 4 : 3)));
                 ExpectColorNear(image, c.width / 4, c.height / 4, kRed);
                 ExpectColorNear(image, c.width * 3 / 4, c.height / 4, kGreen);
                 ExpectColorNear(image, c.width / 4, c.height * 3 / 4, kBlue);
                 ExpectColorNear(image, c.width * 3 / 4, c.height * 3 / 4, kWhite);
-                if (format == JpegPixelFormat::Rgba) {
-                    for (std::size_t at = 3; at < image.pixels.size(); at += 4) {
-                        ASSERT_EQ(image.pixels[at], 255) << "alpha of pixel " << at / 4;
+                if (format == JpegPixelFormat::Rgb32) {
+                    for (int y = 0; y < image.height; ++y) {
+                        for (int x = 0; x < image.width; ++x) {
+                            ASSERT_EQ(PixelAt(image, x, y)[3], 255)
+                                << "top byte of (" << x << ", " << y << ")";
+                        }
                     }
                 }
             }
@@ -286,7 +297,7 @@ TEST(JpegColour, GrayscaleComesOutAsEqualRgb) {
     const auto header = JpegDecoder::DecodeHeader(jpeg);
     ASSERT_TRUE(header.Ok());
     EXPECT_EQ(header.header.components, 1);
-    for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgba}) {
+    for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgb32}) {
         JpegDecoder decoder;
         decoder.SetPixelFormat(format);
         const JpegDecodeResult result = decoder.Decode(jpeg);
@@ -317,7 +328,7 @@ TEST(JpegColour, CmykAndYcckAreConvertedToRgb) {
         SCOPED_TRACE(stored == JCS_CMYK ? "CMYK" : "YCCK");
         const auto jpeg = EncodeJpeg(64, 64, ink, {.input = JCS_CMYK, .stored = stored});
         EXPECT_EQ(JpegDecoder::DecodeHeader(jpeg).header.components, 4);
-        for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgba}) {
+        for (const JpegPixelFormat format : {JpegPixelFormat::Rgb, JpegPixelFormat::Rgb32}) {
             JpegDecoder decoder;
             decoder.SetPixelFormat(format);
             const JpegDecodeResult result = decoder.Decode(jpeg);
@@ -326,7 +337,7 @@ TEST(JpegColour, CmykAndYcckAreConvertedToRgb) {
             ExpectColorNear(result.image, 48, 16, kBlue);
             ExpectColorNear(result.image, 16, 48, {0, 0, 0, 0});
             ExpectColorNear(result.image, 48, 48, kWhite);
-            if (format == JpegPixelFormat::Rgba) {
+            if (format == JpegPixelFormat::Rgb32) {
                 EXPECT_EQ(PixelAt(result.image, 16, 16)[3], 255);
             }
         }
