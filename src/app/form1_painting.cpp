@@ -48,22 +48,7 @@ void TForm1::ClearBorder(const Rect& r, bool keep) {
         PaintBox1->Invalidate(QRect(QPoint(r.left - 2, r.top - 2), QPoint(r.right + 2, r.bottom + 2)));
         return;
     }
-    QImage& surface = Surface();
-    const QImage& background = BackgroundImage->Image();
-    const auto restore = [&](int x, int y) {
-        if (surface.valid(x, y) && background.valid(x, y)) {
-            surface.setPixel(x, y, background.pixel(x, y));
-        }
-    };
-    for (int y = r.top - 1; y <= r.bottom + 1; ++y) {
-        restore(r.left - 1, y);
-        restore(r.right, y);
-    }
-    for (int x = r.left - 1; x <= r.right + 1; ++x) {
-        restore(x, r.top - 1);
-        restore(x, r.bottom);
-    }
-    PaintBox1->Present(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right + 1, r.bottom + 1)));
+    PaintBox1->Present(RestoreFramePixels(Surface(), r, BackgroundImage->Image(), std::nullopt));
 }
 
 void TForm1::ShowListBorder(int n) {
@@ -182,7 +167,7 @@ void TForm1::PaintBox1Paint(const QRect& clip) {
 
 void TForm1::DrawLines() {
     // Each polyline's last point is not painted, as the platform's polyline leaves it.
-    QImage& surface = Surface();
+    SurfacePixels surface(Surface());
     for (const std::vector<QPoint>& line : FrameLines()) {
         for (std::size_t i = 0; i + 1 < line.size(); ++i) {
             const QPoint from = line[i];
@@ -190,7 +175,7 @@ void TForm1::DrawLines() {
             const int dx = (to.x() > from.x()) - (to.x() < from.x());
             const int dy = (to.y() > from.y()) - (to.y() < from.y());
             for (QPoint p = from; p != to; p += QPoint(dx, dy)) {
-                SetPixel(surface, p.x(), p.y(), kWhite);
+                surface.Set(p.x(), p.y(), kWhite);
             }
         }
     }

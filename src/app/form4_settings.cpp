@@ -149,11 +149,11 @@ void TForm4::showEvent(QShowEvent* event) {
 }
 
 void TForm4::PaintSurface(const QRect& clip) {
-    QImage& surface = PaintBox1->Surface();
+    SurfacePixels surface(PaintBox1->Surface());
     const QImage& picture = SetupImage->Image();
     for (int y = clip.top(); y <= clip.bottom(); ++y) {
         for (int x = clip.left(); x <= clip.right(); ++x) {
-            SetPixel(surface, x, y, picture.valid(x, y) ? picture.pixel(x, y) : kBlack);
+            surface.Set(x, y, picture.valid(x, y) ? picture.pixel(x, y) : kBlack);
         }
     }
     if (cursor_ != SetupCursor::None) {
@@ -208,21 +208,8 @@ void TForm4::SetupCursorOff() {
         DrawFrame(n, kBlack);
         return;
     }
-    const Rect r = LabelFrame(label);
-    QImage& surface = PaintBox1->Surface();
-    const QImage& picture = SetupImage->Image();
-    const auto restore = [&](int x, int y) {
-        SetPixel(surface, x, y, picture.valid(x, y) ? picture.pixel(x, y) : kBlack);
-    };
-    for (int y = r.top - 1; y <= r.bottom + 1; ++y) {
-        restore(r.left - 1, y);
-        restore(r.right, y);
-    }
-    for (int x = r.left - 1; x <= r.right + 1; ++x) {
-        restore(x, r.top - 1);
-        restore(x, r.bottom);
-    }
-    PaintBox1->Present(QRect(QPoint(r.left - 1, r.top - 1), QPoint(r.right + 1, r.bottom + 1)));
+    PaintBox1->Present(
+        RestoreFramePixels(PaintBox1->Surface(), LabelFrame(label), SetupImage->Image(), kBlack));
 }
 
 void TForm4::SetupLabelOKClick() {
