@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <string>
@@ -32,6 +33,28 @@ UniqueFd CreateTemporary(const fs::path& directory, const fs::path& target, mode
 }
 
 } // namespace
+
+bool ReadAll(int fd, std::string& bytes, std::size_t size_hint) {
+    constexpr std::size_t kFirstRead = 64 * 1024;
+    // One byte beyond the hint, so that a file of that size is seen to end without growing the buffer.
+    std::size_t capacity = size_hint > 0 ? size_hint + 1 : kFirstRead;
+    bytes.clear();
+    for (;;) {
+        const std::size_t used = bytes.size();
+        if (used == capacity) {
+            capacity *= 2;
+        }
+        bytes.resize(capacity);
+        const ssize_t got = ::read(fd, bytes.data() + used, capacity - used);
+        bytes.resize(used + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+}
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {

@@ -3,14 +3,21 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace tavox {
 
 // Writes all of `bytes` to `fd`, going on after interrupted and partial writes. On failure errno tells why.
 bool WriteAll(int fd, std::string_view bytes);
+
+// Reads `fd` to its end into `bytes`, in place of what it held, going on after interrupted and partial reads.
+// With the file's size as `size_hint`, a file that has not changed comes in one read and the end-of-file
+// read. On failure errno tells why and `bytes` holds what was read.
+bool ReadAll(int fd, std::string& bytes, std::size_t size_hint = 0);
 
 // Replaces `target` with a file holding `content`: a new file beside it is written, flushed to disk and
 // renamed over it, then the rename is flushed too, so that readers and a crash see either the old file or

@@ -1,12 +1,16 @@
 #include "platform/jpeg_decoder.h"
 
+#include "platform/atomic_file.h"
+#include "platform/unique_fd.h"
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <memory>
 #include <new>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <type_traits>
 
@@ -53,7 +57,6 @@ static_assert(std::is_trivially_destructible_v<Session>);
 static_assert(std::is_standard_layout_v<ErrorManager> && std::is_standard_layout_v<ProgressManager>);
 
 struct Source {
-    std::FILE* file;
     const unsigned char* bytes;
     unsigned long size_bytes;
 };
@@ -147,11 +150,7 @@ bool ReadHeaderRegion(Session* session, const Source* source, unsigned int scale
     }
     jpeg_create_decompress(&session->cinfo);
     session->cinfo.mem->max_memory_to_use = JpegDecoder::kMaxWorkingMemoryBytes;
-    if (source->file != nullptr) {
-        jpeg_stdio_src(&session->cinfo, source->file);
-    } else {
-        jpeg_mem_src(&session->cinfo, source->bytes, source->size_bytes);
-    }
+    jpeg_mem_src(&session->cinfo, source->bytes, source->size_bytes);
     jpeg_read_header(&session->cinfo, TRUE);
     // libjpeg cannot turn CMYK into RGB; we take CMYK and convert each row ourselves.
     session->cinfo.out_color_space = IsCmyk(session->cinfo.jpeg_color_space) ? JCS_CMYK : rgb_space;
@@ -236,40 +235,40 @@ JpegError LibraryError(const ErrorManager& errors) {
     return JpegError{JpegError::Kind::Library, errors.error_number, std::string(errors.error_text)};
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
-// Regular files only: a directory or a device would read as an empty or endless JPEG.
-UniqueFile OpenRegularFile(const std::filesystem::path& path, JpegError& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    int failure = fd < 0 ? errno : 0;
+// Regular files only: a directory or a device would read as an empty or endless JPEG. The file is read whole,
+// in one read where it can be: a screenshot is tens of kilobytes, which libjpeg's file source would read 4 KB
+// at a time.
+std::optional<std::string> ReadRegularFile(const std::filesystem::path& path, JpegError& error) {
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    int failure = fd.Valid() ? 0 : errno;
     struct stat st {};
-    if (failure == 0 && ::fstat(fd, &st) != 0) {
+    if (failure == 0 && ::fstat(fd.Get(), &st) != 0) {
         failure = errno;
     } else if (failure == 0 && !S_ISREG(st.st_mode)) {
         failure = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    } else if (failure == 0 && static_cast<std::uint64_t>(st.st_size) > JpegDecoder::kMaxFileBytes) {
+        failure = EFBIG;
     }
-    std::FILE* file = failure == 0 ? ::fdopen(fd, "rb") : nullptr;
-    if (failure == 0 && file == nullptr) {
+    std::string bytes;
+    if (failure == 0 && !ReadAll(fd.Get(), bytes, static_cast<std::size_t>(st.st_size))) {
         failure = errno;
     }
     if (failure != 0) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
         error =
             JpegError{JpegError::Kind::CannotOpen, failure,
                       "Cannot open file " + path.string() + ": " + std::generic_category().message(failure)};
-        return nullptr;
+        return std::nullopt;
     }
-    return UniqueFile(file);
+    return bytes;
 }
 
 Source MemorySource(std::span<const std::byte> bytes) {
-    return Source{nullptr, reinterpret_cast<const unsigned char*>(bytes.data()),
+    return Source{reinterpret_cast<const unsigned char*>(bytes.data()),
                   static_cast<unsigned long>(bytes.size())};
+}
+
+Source MemorySource(const std::string& bytes) {
+    return MemorySource(std::as_bytes(std::span(bytes)));
 }
 
 JpegHeaderResult ReadHeader(const Source& source) {
@@ -348,12 +347,12 @@ JpegDecodeResult DecodeSource(const Source& source, JpegScale scale, const JpegS
 JpegDecodeResult JpegDecoder::DecodeFile(const std::filesystem::path& path) const {
     JpegDecodeResult result;
     JpegError error;
-    const UniqueFile file = OpenRegularFile(path, error);
-    if (!file) {
+    const std::optional<std::string> bytes = ReadRegularFile(path, error);
+    if (!bytes) {
         result.error = std::move(error);
         return result;
     }
-    return DecodeSource(Source{file.get(), nullptr, 0}, scale_, scale_rule_, format_, progress_);
+    return DecodeSource(MemorySource(*bytes), scale_, scale_rule_, format_, progress_);
 }
 
 JpegDecodeResult JpegDecoder::Decode(std::span<const std::byte> bytes) const {
@@ -363,12 +362,12 @@ JpegDecodeResult JpegDecoder::Decode(std::span<const std::byte> bytes) const {
 JpegHeaderResult JpegDecoder::DecodeHeaderFile(const std::filesystem::path& path) {
     JpegHeaderResult result;
     JpegError error;
-    const UniqueFile file = OpenRegularFile(path, error);
-    if (!file) {
+    const std::optional<std::string> bytes = ReadRegularFile(path, error);
+    if (!bytes) {
         result.error = std::move(error);
         return result;
     }
-    return ReadHeader(Source{file.get(), nullptr, 0});
+    return ReadHeader(MemorySource(*bytes));
 }
 
 JpegHeaderResult JpegDecoder::DecodeHeader(std::span<const std::byte> bytes) {

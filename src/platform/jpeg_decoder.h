@@ -90,6 +90,8 @@ public:
     // anything is allocated for it: 64 MPixel is 256 MB of 32-bit output, far beyond any screenshot, while a
     // forged header can claim 65500 x 65500.
     static constexpr std::uint64_t kMaxPixels = 64ULL * 1024 * 1024;
+    // A file is read whole before it is decoded; one larger than this is refused (EFBIG) without being read.
+    static constexpr std::uint64_t kMaxFileBytes = 256ULL * 1024 * 1024;
     // libjpeg's own working memory (whole-image coefficient buffers of progressive files) is capped too.
     static constexpr long kMaxWorkingMemoryBytes = 1024L * 1024 * 1024;
 

@@ -142,21 +142,8 @@ ReadResult ReadWholeFile(const fs::path& path, std::string& content, struct stat
     if (::fstat(fd.Get(), &st) != 0 || S_ISDIR(st.st_mode)) {
         return ReadResult::Failed;
     }
-    content.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return ReadResult::Failed;
-        }
-        if (got == 0) {
-            return ReadResult::Ok;
-        }
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
+    return ReadAll(fd.Get(), content, static_cast<std::size_t>(st.st_size)) ? ReadResult::Ok
+                                                                            : ReadResult::Failed;
 }
 
 // The file a write must replace: through symbolic links, so that a link stays a link.

@@ -35,25 +35,6 @@ FileStamp StampOf(const struct stat& info) {
             static_cast<std::uintmax_t>(info.st_size), static_cast<std::uintmax_t>(info.st_ino), true};
 }
 
-std::optional<std::string> ReadAll(int fd, std::size_t size_hint) {
-    std::string bytes;
-    bytes.reserve(size_hint);
-    char buffer[65536];
-    for (;;) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        if (count == 0) {
-            return bytes;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-}
-
 // The parts of a key path, without the empty ones a leading or doubled "\" makes.
 std::vector<std::string_view> KeyParts(std::string_view key) {
     std::vector<std::string_view> parts;
@@ -148,12 +129,12 @@ struct Registry::HiveFile {
             Unreadable();
             return;
         }
-        const auto bytes = ReadAll(file.Get(), static_cast<std::size_t>(info.st_size));
-        if (!bytes) {
+        std::string bytes;
+        if (!ReadAll(file.Get(), bytes, static_cast<std::size_t>(info.st_size))) {
             Unreadable();
             return;
         }
-        hive = RegistryHive::Parse(*bytes);
+        hive = RegistryHive::Parse(bytes);
         loaded = StampOf(info);
         readable = true;
     }

@@ -134,5 +134,41 @@ TEST(AtomicFile, WriteAllReportsAFullDiskThroughErrno) {
     EXPECT_TRUE(WriteAll(full.Get(), ""));
 }
 
+// Whatever the hint says (right, short, none) the whole file comes in; a pipe's pieces are joined; a
+// descriptor that cannot be read fails with errno.
+TEST(AtomicFile, ReadAllReadsToTheEndWhateverTheHint) {
+    const TempDir dir;
+    std::string content(200'000, 'x');
+    for (std::size_t i = 0; i < content.size(); i += 997) {
+        content[i] = static_cast<char>('a' + i % 26);
+    }
+    WriteFile(dir / "picture", content);
+    for (const std::size_t hint : {content.size(), std::size_t{10}, std::size_t{0}}) {
+        const UniqueFd fd(::open((dir / "picture").c_str(), O_RDONLY | O_CLOEXEC));
+        std::string bytes = "left over";
+        ASSERT_TRUE(ReadAll(fd.Get(), bytes, hint)) << hint;
+        EXPECT_EQ(bytes, content) << "hint " << hint;
+    }
+
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    UniqueFd read_end(ends[0]);
+    std::thread writer([write_end = UniqueFd(ends[1])] {
+        for (int i = 0; i < 5; ++i) {
+            ASSERT_TRUE(WriteAll(write_end.Get(), "piece;"));
+        }
+    });
+    std::string piped;
+    EXPECT_TRUE(ReadAll(read_end.Get(), piped, 6));
+    writer.join();
+    EXPECT_EQ(piped, "piece;piece;piece;piece;piece;");
+
+    const UniqueFd write_only(::open((dir / "picture").c_str(), O_WRONLY | O_CLOEXEC));
+    errno = 0;
+    std::string nothing;
+    EXPECT_FALSE(ReadAll(write_only.Get(), nothing));
+    EXPECT_EQ(errno, EBADF);
+}
+
 } // namespace
 } // namespace tavox

@@ -389,6 +389,15 @@ TEST(JpegFiles, MissingDirectoryAndEmptyFilesFailWithoutAPicture) {
 
     EXPECT_EQ(JpegDecoder::DecodeHeaderFile(temp / "NONE.JPG").error->kind, JpegError::Kind::CannotOpen);
     EXPECT_EQ(JpegDecoder::DecodeHeaderFile(temp / "EMPTY.JPG").error->number, JERR_INPUT_EMPTY);
+
+    // Files are read whole: one beyond the limit (sparse here, so the test writes nothing) is not read at
+    // all.
+    std::filesystem::resize_file(temp / "EMPTY.JPG", JpegDecoder::kMaxFileBytes + 1);
+    const JpegDecodeResult huge = decoder.DecodeFile(temp / "EMPTY.JPG");
+    ASSERT_TRUE(huge.error);
+    EXPECT_EQ(huge.error->kind, JpegError::Kind::CannotOpen);
+    EXPECT_EQ(huge.error->number, EFBIG);
+    EXPECT_EQ(JpegDecoder::DecodeHeaderFile(temp / "EMPTY.JPG").error->number, EFBIG);
 }
 
 TEST(JpegErrors, BrokenDataGivesTheLibraryNumberAndText) {
