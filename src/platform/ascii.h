@@ -8,8 +8,12 @@ namespace tavox {
 // The menu's texts are 8-bit code-page bytes: only the ASCII letters change case, every other byte is
 // part of a code-page character and stays as it is.
 
+constexpr bool IsAsciiUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+
 constexpr bool IsAsciiLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    return IsAsciiUpper(c) || (c >= 'a' && c <= 'z');
 }
 
 constexpr char ToUpperAscii(char c) {
@@ -17,7 +21,7 @@ constexpr char ToUpperAscii(char c) {
 }
 
 constexpr char ToLowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return IsAsciiUpper(c) ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string UpperCaseAscii(std::string_view text);

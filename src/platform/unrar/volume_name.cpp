@@ -1,8 +1,8 @@
 #include "platform/unrar/volume_name.h"
 
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 
-#include <cctype>
 #include <filesystem>
 
 namespace tavox::unrar {
@@ -50,7 +50,7 @@ std::string NextVolumeName(const std::string& path, bool new_numbering) {
         }
     }
     const std::string extension = name.substr(dot + 1);
-    const bool upper = !extension.empty() && std::isupper(static_cast<unsigned char>(extension[0]));
+    const bool upper = !extension.empty() && IsAsciiUpper(extension[0]);
     if (extension.size() != 3 || !IsDigit(extension[1]) || !IsDigit(extension[2])) {
         return name.substr(0, dot + 1) + (upper ? "R00" : "r00");
     }
