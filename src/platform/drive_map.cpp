@@ -15,10 +15,19 @@ namespace fs = std::filesystem;
 namespace {
 
 // What is at `path`, through a link (stat) or the link itself (lstat); nothing when nothing is there.
-std::optional<struct stat> StatOf(const fs::path& path, bool follow_links) {
+std::optional<struct stat> StatOf(const std::string& path, bool follow_links) {
     struct stat status {};
     const int result = follow_links ? ::stat(path.c_str(), &status) : ::lstat(path.c_str(), &status);
     return result == 0 ? std::optional<struct stat>(status) : std::nullopt;
+}
+
+// Appends a name to a host path's string as fs::path's operator/ would, without re-parsing the path for
+// every component.
+void AppendName(std::string& path, std::string_view name) {
+    if (!path.empty() && path.back() != '/') {
+        path += '/';
+    }
+    path += name;
 }
 
 fs::file_type FileTypeOf(const std::optional<struct stat>& status) {
@@ -101,7 +110,7 @@ DriveType DriveMap::TypeOf(char letter) const {
 // Where a walk ended: the host path, whether every component exists, and what stat said of the last one
 // (links followed) when the walk already had to look.
 struct DriveMap::Walk {
-    fs::path host;
+    std::string host; // native; made an fs::path once, when the walk ends
     bool exists = true;
     bool status_known = false;
     std::optional<struct stat> status; // of `host`, once known
@@ -113,16 +122,32 @@ struct DriveMap::Walk {
         }
         return status;
     }
-    void Enter(const std::string& name) {
-        host /= name;
+    void Enter(std::string_view name) {
+        AppendName(host, name);
         status_known = false;
+    }
+    // `own` is lstat's answer for `host`: a link's own status is not its target's, which is taken when asked.
+    void Found(const struct stat& own) {
+        status_known = !S_ISLNK(own.st_mode);
+        status = own;
+    }
+    // Enters `name` when something is there as spelled; otherwise stays, and what is known of `host` holds.
+    bool EnterIfPresent(std::string_view name) {
+        const std::size_t length = host.size();
+        AppendName(host, name);
+        if (const std::optional<struct stat> own = StatOf(host, false)) {
+            Found(*own);
+            return true;
+        }
+        host.resize(length);
+        return false;
     }
 };
 
 // Each component is taken as spelled when it exists so; otherwise the first entry of its directory (in name
 // order, so the choice is stable) that equals it without regard to case.
 std::optional<DriveMap::Walk> DriveMap::WalkTo(std::string_view windows_path) const {
-    const std::optional<WindowsPath> parsed = ParseWindowsPath(windows_path);
+    std::optional<WindowsPath> parsed = ParseWindowsPath(windows_path);
     if (!parsed) {
         return std::nullopt;
     }
@@ -130,20 +155,18 @@ std::optional<DriveMap::Walk> DriveMap::WalkTo(std::string_view windows_path) co
     if (!drive) {
         return std::nullopt;
     }
+    std::vector<std::string>& names = parsed->components;
+    for (std::string& name : names) {
+        name = ToUtf8(name, code_page_);
+    }
     Walk walk;
-    walk.host = drive->root;
-    for (const std::string& component : parsed->components) {
-        const std::string name = ToUtf8(component, code_page_);
+    walk.host = drive->root.native();
+    for (const std::string& name : names) {
         if (!walk.exists) {
             walk.Enter(name); // nothing below a missing component can exist either
             continue;
         }
-        if (const std::optional<struct stat> as_spelled = StatOf(walk.host / name, false)) {
-            walk.Enter(name);
-            if (!S_ISLNK(as_spelled->st_mode)) { // a link's own status is not its target's
-                walk.status = as_spelled;
-                walk.status_known = true;
-            }
+        if (walk.EnterIfPresent(name)) {
             continue;
         }
         const std::optional<struct stat>& dir = walk.Status();
@@ -162,7 +185,7 @@ std::optional<fs::path> DriveMap::ToHostPath(std::string_view windows_path) cons
     if (!walk) {
         return std::nullopt;
     }
-    return std::move(walk->host);
+    return fs::path(std::move(walk->host));
 }
 
 std::optional<HostEntry> DriveMap::Locate(std::string_view windows_path) const {
@@ -171,7 +194,7 @@ std::optional<HostEntry> DriveMap::Locate(std::string_view windows_path) const {
         return std::nullopt;
     }
     const fs::file_type type = walk->exists ? FileTypeOf(walk->Status()) : fs::file_type::not_found;
-    return HostEntry{std::move(walk->host), type};
+    return HostEntry{fs::path(std::move(walk->host)), type};
 }
 
 std::optional<std::string> DriveMap::ToWindowsPath(const fs::path& host_path) const {
