@@ -131,6 +131,16 @@ struct DriveMap::Walk {
         status_known = !S_ISLNK(own.st_mode);
         status = own;
     }
+    // Moves to `path` when something is there as spelled (a link counts, whatever it points to).
+    bool MoveToIfPresent(std::string& path) {
+        const std::optional<struct stat> own = StatOf(path, false);
+        if (!own) {
+            return false;
+        }
+        host = std::move(path);
+        Found(*own);
+        return true;
+    }
     // Enters `name` when something is there as spelled; otherwise stays, and what is known of `host` holds.
     bool EnterIfPresent(std::string_view name) {
         const std::size_t length = host.size();
@@ -141,6 +151,36 @@ struct DriveMap::Walk {
         }
         host.resize(length);
         return false;
+    }
+    // How far the probes below got: the names taken as spelled, and whether the next one is known to miss so.
+    struct Probed {
+        std::size_t taken = 0;
+        bool next_missing = false;
+    };
+    // Most paths exist as spelled, or all but their last component does, so one or two lstat calls settle
+    // them instead of one per component. A prefix that exists as spelled means every shorter one does too
+    // (the kernel resolved them to reach it), and the component walk would take each as spelled.
+    Probed EnterLongestPresent(const std::vector<std::string>& names) {
+        if (names.empty()) {
+            return {};
+        }
+        std::string path = host;
+        std::size_t parent_length = 0;
+        for (const std::string& name : names) {
+            parent_length = path.size();
+            AppendName(path, name);
+        }
+        if (MoveToIfPresent(path)) {
+            return {names.size(), false};
+        }
+        if (names.size() == 1) {
+            return {0, true};
+        }
+        path.resize(parent_length);
+        if (MoveToIfPresent(path)) {
+            return {names.size() - 1, true};
+        }
+        return {0, names.size() == 2};
     }
 };
 
@@ -161,21 +201,24 @@ std::optional<DriveMap::Walk> DriveMap::WalkTo(std::string_view windows_path) co
     }
     Walk walk;
     walk.host = drive->root.native();
-    for (const std::string& name : names) {
+    const auto [taken, next_missing] = walk.EnterLongestPresent(names);
+    bool missing_as_spelled = next_missing;
+    for (auto name = names.begin() + static_cast<std::ptrdiff_t>(taken); name != names.end(); ++name) {
         if (!walk.exists) {
-            walk.Enter(name); // nothing below a missing component can exist either
+            walk.Enter(*name); // nothing below a missing component can exist either
             continue;
         }
-        if (walk.EnterIfPresent(name)) {
+        if (!missing_as_spelled && walk.EnterIfPresent(*name)) {
             continue;
         }
+        missing_as_spelled = false;
         const std::optional<struct stat>& dir = walk.Status();
         std::optional<std::string> entry;
         if (dir && S_ISDIR(dir->st_mode)) {
-            entry = listings_->FindIgnoringCase(walk.host, StampOf(*dir), name);
+            entry = listings_->FindIgnoringCase(walk.host, StampOf(*dir), *name);
         }
         walk.exists = entry.has_value();
-        walk.Enter(entry.value_or(name));
+        walk.Enter(entry.value_or(*name));
     }
     return walk;
 }

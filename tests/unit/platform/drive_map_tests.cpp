@@ -72,6 +72,35 @@ TEST_F(DriveMapTest, LocateTellsWhatIsThereThroughLinks) {
     EXPECT_EQ(missing->type, fs::file_type::not_found);
 }
 
+TEST_F(DriveMapTest, PathsReachedThroughLinksKeepTheLinksInThem) {
+    const fs::path quake = dir / "c" / "Games" / "Quake";
+    fs::create_directory_symlink(quake, dir / "c" / "Q");
+    fs::create_directory_symlink(dir / "c", dir / "c-link");
+    drives.Map('E', dir / "c-link", DriveType::Fixed);
+    drives.Map('F', dir / "c" / "", DriveType::Fixed); // a root given with a trailing separator
+    const auto expect_file = [this](std::string_view windows_path, const fs::path& host_path) {
+        const std::optional<HostEntry> entry = drives.Locate(windows_path);
+        ASSERT_TRUE(entry) << windows_path;
+        EXPECT_EQ(entry->path.native(), host_path.native()) << windows_path;
+        EXPECT_EQ(entry->type, fs::file_type::regular) << windows_path;
+    };
+    expect_file("C:\\Q\\Quake.exe", dir / "c" / "Q" / "Quake.exe");
+    expect_file("C:\\Q\\QUAKE.EXE", dir / "c" / "Q" / "Quake.exe");
+    expect_file("E:\\Games\\Quake\\Quake.exe", dir / "c-link" / "Games" / "Quake" / "Quake.exe");
+    expect_file("E:\\GAMES\\Quake\\Quake.exe", dir / "c-link" / "Games" / "Quake" / "Quake.exe");
+    expect_file("F:\\Games\\Quake\\Quake.exe", quake / "Quake.exe");
+}
+
+TEST_F(DriveMapTest, AnExactSpellingIsKeptEvenWhereAnotherCaseWouldLeadFurther) {
+    fs::create_directories(dir / "c" / "games");
+    const std::optional<HostEntry> entry = drives.Locate("C:\\games\\Quake\\Quake.exe");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->path, dir / "c" / "games" / "Quake" / "Quake.exe");
+    EXPECT_EQ(entry->type, fs::file_type::not_found);
+    EXPECT_EQ(drives.Locate("C:\\Games\\Quake\\Quake.exe\\X")->path,
+              dir / "c" / "Games" / "Quake" / "Quake.exe" / "X");
+}
+
 TEST_F(DriveMapTest, EntriesMadeOrRenamedAfterALookupAreFound) {
     const fs::path quake = dir / "c" / "Games" / "Quake";
     EXPECT_EQ(drives.Locate("C:\\Games\\Quake\\readme.txt")->type, fs::file_type::not_found);
