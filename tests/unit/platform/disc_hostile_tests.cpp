@@ -133,6 +133,30 @@ TEST_F(HostileDiscTest, AFileClaimingFourGigabytesFailsWithAMessage) {
     EXPECT_LT(test::ReadFile(dir_ / "target" / "big").size(), 4096u);
 }
 
+TEST_F(HostileDiscTest, ACompressedFileUnpackingBeyondTheDiscIsRefused) {
+    // 16 MB of zeros that zisofs keeps in a few sectors: every read succeeds, only the claim stops it.
+    constexpr std::uintmax_t kZerosBytes = 16 << 20;
+    WriteAll(dir_ / "zeros", "");
+    fs::resize_file(dir_ / "zeros", kZerosBytes);
+    fs::create_directories(dir_ / "tree");
+    const fs::path iso = dir_ / "zisofs.iso";
+    if (!test::MakeIso(
+            dir_ / "tree", iso, "ZISOFS",
+            {"-map", (dir_ / "zeros").string(), "/ZEROS", "-set_filter", "--zisofs", "/ZEROS", "--"}) ||
+        fs::file_size(iso) >= kZerosBytes) {
+        GTEST_SKIP() << "xorriso cannot write zisofs";
+    }
+
+    const UnpackResult result = Unpack(iso);
+    EXPECT_EQ(result.status, UnpackStatus::Failed);
+    EXPECT_NE(result.error.find("claims more data than the disc holds"), std::string::npos) << result.error;
+    std::uintmax_t written = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_ / "target")) {
+        written += entry.is_regular_file() ? entry.file_size() : 0;
+    }
+    EXPECT_LE(written, fs::file_size(iso));
+}
+
 TEST_F(HostileDiscTest, ADirectoryThatContainsItselfIsRefused) {
     fs::create_directories(dir_ / "tree" / "LOOP");
     test::WriteFile(dir_ / "tree" / "LOOP" / "inner.txt", "inner");

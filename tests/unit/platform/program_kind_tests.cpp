@@ -71,9 +71,13 @@ TEST(ClassifyProgram, DecidesByContentAndByExtensionOnlyForHeaderlessFiles) {
         // A DOS extender's program, and a DOS program whose data happens to lie where the pointer would be.
         {WindowsImage("LE"), false, "D:\\DOOM.EXE", ProgramKind::Dos},
         {WindowsImage("\x90\x90"), false, "D:\\GAME.EXE", ProgramKind::Dos},
-        // Other processors, and a 64-bit header on a 32-bit machine type.
+        // Other processors, and a 64-bit header on a 32-bit machine type and the other way round.
         {WindowsImage(kPe, 0x1C0, 0x10B), false, "D:\\ARM.EXE", ProgramKind::Unknown},
         {WindowsImage(kPe, 0x14C, 0x20B), false, "D:\\ODD.EXE", ProgramKind::Unknown},
+        {WindowsImage(kPe, 0x8664, 0x10B), false, "D:\\ODD64.EXE", ProgramKind::Unknown},
+        // A size-optimising linker's program: the PE header straight after the DOS header, with no stub.
+        {DosImage(0x40, 0x40) + WindowsImage(kPe).substr(0x80), false, "D:\\TINY.EXE",
+         ProgramKind::Windows32},
         // A script behind "MZ", as the sample CD's archives carry them.
         {"MZ\n#!/bin/sh\nexit 0\n", false, "D:\\MLOK.EXE", ProgramKind::Unknown},
     };

@@ -473,7 +473,12 @@ TEST_F(RegistryWow64, ReadsLookInThe32BitViewFirstAndWritesGoThere) {
         })) {
         GTEST_SKIP() << "no wow64 Wine prefix fixture";
     }
+    // The user hive has one view, even where it happens to hold a key named Wow6432Node.
+    RegistryHive user_hive = Written("user.reg");
+    user_hive.WriteString("Software\\Wow6432Node\\Maker\\Game", "Dir", "C:\\WOW");
+    tavox::test::WriteFile(dir_ / "user.reg", user_hive.Serialize("REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000"));
     Registry registry = Open();
+    EXPECT_EQ(registry.ReadString(RegistryRoot::CurrentUser, "Software\\Maker\\Game", "Dir"), std::nullopt);
     EXPECT_EQ(registry.ReadString(kMachine, "software\\tavoxprobe", "Bits"), "32");
     EXPECT_EQ(registry.ReadString(kMachine, "\\Software\\TavoxProbe", "Only64"), "x");
     EXPECT_EQ(registry.ReadString(kMachine, kProbeUninstallKey, "DisplayName"), "Probe");
@@ -487,15 +492,19 @@ TEST_F(RegistryWow64, ReadsLookInThe32BitViewFirstAndWritesGoThere) {
     ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Maker\\Game", "Dir", "C:\\GAME"));
     // Wine's drive types are read by its 64-bit side: they stay in the one place it looks.
     ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Wine\\Drives", "d:", "cdrom"));
+    // File associations are shared by both views.
+    ASSERT_TRUE(registry.WriteString(kMachine, "Software\\Classes\\.tvx", "", "TavoxDemo"));
     ASSERT_TRUE(registry.WriteString(RegistryRoot::CurrentUser, "Software\\Maker\\Game", "Dir", "C:\\GAME"));
     const RegistryHive system = Written("system.reg");
     EXPECT_EQ(system.ReadString("Software\\Wow6432Node\\Maker\\Game", "Dir"), "C:\\GAME");
     EXPECT_FALSE(system.KeyExists("Software\\Maker"));
     EXPECT_EQ(system.ReadString("Software\\Wine\\Drives", "d:"), "cdrom");
     EXPECT_FALSE(system.KeyExists("Software\\Wow6432Node\\Wine\\Drives"));
+    EXPECT_EQ(system.ReadString("Software\\Classes\\.tvx", ""), "TavoxDemo");
+    EXPECT_FALSE(system.KeyExists("Software\\Wow6432Node\\Classes\\.tvx"));
     const RegistryHive user = Written("user.reg");
     EXPECT_EQ(user.ReadString("Software\\Maker\\Game", "Dir"), "C:\\GAME");
-    EXPECT_FALSE(user.KeyExists("Software\\Wow6432Node"));
+    EXPECT_EQ(user.ReadString("Software\\Wow6432Node\\Maker\\Game", "Dir"), "C:\\WOW");
     EXPECT_EQ(registry.ReadString(kMachine, "Software\\Maker\\Game", "Dir"), "C:\\GAME");
 }
 
