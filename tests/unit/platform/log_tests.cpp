@@ -1,6 +1,5 @@
 #include "platform/log.h"
 #include "support/captured_log.h"
-#include "support/scoped_environment.h"
 
 #include <gtest/gtest.h>
 
@@ -77,14 +76,6 @@ TEST(Log, VerboseCopiesEveryLineToStandardError) {
         EXPECT_EQ(err.find("error launch: cannot start X\n") != std::string::npos, verbose) << err;
         EXPECT_TRUE(log.Has("error launch: cannot start X\n"));
     }
-}
-
-TEST(Log, LivesUnderTheStateHome) {
-    const test::ScopedEnvironmentVariable state("XDG_STATE_HOME", "/var/state");
-    EXPECT_EQ(DefaultLogFile(), fs::path("/var/state/tavox95/tavox95.log"));
-    const test::ScopedEnvironmentVariable relative("XDG_STATE_HOME", "state");
-    const test::ScopedEnvironmentVariable home("HOME", "/home/reader");
-    EXPECT_EQ(DefaultLogFile(), fs::path("/home/reader/.local/state/tavox95/tavox95.log"));
 }
 
 } // namespace
