@@ -9,6 +9,7 @@
 #include "platform/code_page.h"
 #include "platform/disc/disc_cache.h"
 #include "platform/disc/disc_search.h"
+#include "platform/log.h"
 #include "platform/machine.h"
 #include "platform/sound_output.h"
 #include "platform/start_form.h"
@@ -35,6 +36,7 @@ struct Options {
     std::optional<char> cd_drive;
     tavox::ProcessConfig process;
     std::optional<QString> snapshot;
+    bool verbose = false;
 };
 
 // The version and the help are asked for where there may be no display, so they are answered before the
@@ -89,6 +91,9 @@ Options ParseOptions(const QCoreApplication& app) {
         {QStringLiteral("screen-width"), QStringLiteral("Screen width to assume."), QStringLiteral("N")},
         {QStringLiteral("snapshot"), QStringLiteral("Write the screen after start-up to FILE.png and exit."),
          QStringLiteral("FILE")},
+        {QStringLiteral("verbose"),
+         QStringLiteral(
+             "Also write the log (programs started, their output, what failed) to standard error.")},
     };
     parser.addOptions(options);
     parser.process(app);
@@ -129,6 +134,7 @@ Options ParseOptions(const QCoreApplication& app) {
     if (parser.isSet(QStringLiteral("snapshot"))) {
         result.snapshot = parser.value(QStringLiteral("snapshot"));
     }
+    result.verbose = parser.isSet(QStringLiteral("verbose"));
     return result;
 }
 
@@ -200,6 +206,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("TAVOX CD"));
     QApplication::setApplicationVersion(QStringLiteral(TAVOX_VERSION));
     Options options = ParseOptions(app);
+    tavox::StartLog({.file = tavox::DefaultLogFile(),
+                     .to_stderr = options.verbose,
+                     .threshold = options.verbose ? tavox::LogLevel::Debug : tavox::LogLevel::Info});
+    tavox::Log(tavox::LogLevel::Info, "menu", "tavox95 " TAVOX_VERSION " started");
 
     if (const auto error = tavox::CreateMachineLayout(options.machine_dir)) {
         std::fputs((*error + "\n").c_str(), stderr);

@@ -48,11 +48,13 @@ TForm1::TForm1(FormServices form_services, StartupOptions startup)
     WireHandlers();
     services.launcher.SetWaitHook([this](bool waiting) { WaitChanged(waiting); });
     services.launcher.SetEventPump(&event_pump_);
+    services.launcher.SetSubject([this] { return RowText(navigation.CurrentItem); });
 }
 
 TForm1::~TForm1() {
     services.launcher.SetWaitHook({});
     services.launcher.SetEventPump(nullptr);
+    services.launcher.SetSubject({});
 }
 
 // The hourglass over every window of the menu while a started program runs: it is all that keeps a reader

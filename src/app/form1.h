@@ -38,24 +38,24 @@ struct FormServices {
 };
 
 // The menu's main window: every component of the form as a widget named after it, and the main window state.
-// Its operations are defined in the folder of their subsystem.
+// Its operations are defined in app/form1*.cpp, one file per group below; the group's comment names it.
 class TForm1 : public QWidget, public MainWindowState {
 public:
     TForm1(FormServices services, StartupOptions options);
     ~TForm1() override;
 
-    // Start-up and end.
+    // Start-up and end (form1.cpp).
     bool FormCreate();   // false when the program must end (no CD)
     bool FormActivate(); // false when the program must end (no catalogue)
     void FormDestroy();
     // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.
     void PlayWAV(const char* resource);
 
-    // Texts.
+    // Texts (form1.cpp).
     std::string LoadString(StringId text) const;
     void ChangeLanguage();
 
-    // The page bar and the pages.
+    // The page bar and the pages (form1_page_openers.cpp).
     void ResetPages();
     void AddPage(std::uint8_t kind);
     void DisplayPages();
@@ -71,7 +71,7 @@ public:
     void SetInstalledPage();
     void SetCustomPage();
 
-    // The list and the keyboard.
+    // The list and the keyboard (form1_item_list.cpp).
     void FillList();
     void ClearList();
     void ScrollListUp();
@@ -83,7 +83,7 @@ public:
     void DemosLabelClick(int row);
     void FormKeyDown(int key, Qt::KeyboardModifiers shift);
 
-    // The detail panel.
+    // The detail panel (form1_detail_panel.cpp).
     void SetDemos();
     void SetShare();
     void SetUpdates();
@@ -92,13 +92,13 @@ public:
     void SetInstalled();
     void PlaceThumb(int count, int k);
 
-    // Lit section buttons.
+    // Lit section buttons (form1_button_lighting.cpp).
     void Invert(int n);
     void UnInvert(int n);
     void InvertingProc(int n);
     void MainButtonMouseMove(int n);
 
-    // Frames and painting.
+    // Frames and painting (form1_painting.cpp).
     void DrawBorder(const Rect& r, QColor color);
     void ClearBorder(const Rect& r, bool keep);
     void ShowListBorder(int n);
@@ -110,7 +110,7 @@ public:
     void DrawLines();
     void BackgroundImageMouseMove();
 
-    // The small picture and the viewer.
+    // The small picture (form1_small_picture.cpp) and the viewer (SmallImageClick, form1_viewer_open.cpp).
     // False when the picture could not be loaded: the box was shown and the picture area and the marks
     // keep what they showed.
     bool LoadSmallPicture(const std::string& base);
@@ -122,22 +122,22 @@ public:
     void RightSpot2Click();
     void SmallImageClick();
 
-    // The settings dialog.
+    // The settings dialog (form1_setup_page.cpp).
     void SetSetupPage();
 
-    // Sounds and the install watch.
+    // Sounds and the install watch (form1_events.cpp).
     void WormImageClick();
     void Timer1Timer();
     // What detection of installed items reads, from the window's state.
     DetectionContext Detection();
 
-    // Commands that open something.
+    // Commands that open something (form1_commands.cpp).
     void CommandClick(int object);
     void ReadmeButtonClick();
     void ExplorerLabelClick();
     void TornikBitmapClick();
 
-    // Run, install and uninstall.
+    // Run, install and uninstall (form1_run_flow.cpp, form1_install_flow.cpp, form1_uninstall_flow.cpp).
     void RunButtonClick();
     void RunProc(TDemos record);
     void InstallButtonClick();
@@ -149,11 +149,14 @@ public:
     void RemoveStartFolder(const std::string& name);
     void ApplyDelete();
     // The directory chooser (TForm3), modal; its answer is left in folders.ChosenDir (empty: cancelled).
+    // Defined beside the dialog, in form3_directory_chooser.cpp.
     void ShowDirectoryChooser();
     // The unpack dialog (TUnpackForm), modal; it empties folders.ChosenDir when the unpacking failed.
+    // Defined beside the dialog, in unpack_form.cpp.
     void ShowUnpackDialog();
 
-    // Component lookup by object number (1..15 rows, 20..26 commands and fixed labels).
+    // Component lookup by object number (1..15 rows, 20..26 commands and fixed labels): form1_painting.cpp;
+    // PageItemCount is in form1_item_list.cpp.
     FormLabel* AssignObject(int n) const;
     // The list row label r (1..15).
     FormLabel* Row(int r) const { return rows_[static_cast<std::size_t>(r - 1)]; }
@@ -204,21 +207,23 @@ public:
     StartupOptions options;
 
 protected:
+    // form1.cpp; eventFilter in form1_events.cpp.
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateComponents();
-    void WireHandlers();
+    void CreateComponents(); // form1_layout.cpp
+    void WireHandlers();     // form1_events.cpp
+    // form1.cpp.
     void LoadMainBitmaps();
     void ReadUserFolders();
     void ShowCatalogueError(const std::string& message);
+    void WaitChanged(bool waiting);
+    // form1_item_list.cpp.
     std::string RowText(int index) const;
     bool RowBold(int index) const;
-    void ThumbForPage();
-    void WaitChanged(bool waiting);
     QImage& Surface() { return PaintBox1->Surface(); }
 
     std::array<FormLabel*, 15> rows_{};

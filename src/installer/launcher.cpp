@@ -2,18 +2,22 @@
 
 #include "platform/ascii.h"
 #include "platform/command_line.h"
+#include "platform/log.h"
 #include "platform/machine.h"
-
-#include <cstdio>
 
 namespace tavox {
 
 namespace {
 
+// The program's file name, without its directory.
+std::string FileName(std::string_view program) {
+    const std::size_t slash = program.find_last_of("\\/");
+    return std::string(slash == std::string_view::npos ? program : program.substr(slash + 1));
+}
+
 // Windows Explorer opens folders; here the host's opener stands in for it, wherever the command names it.
 bool IsExplorer(std::string_view program) {
-    const std::size_t slash = program.find_last_of("\\/");
-    const std::string_view name = slash == std::string_view::npos ? program : program.substr(slash + 1);
+    const std::string name = FileName(program);
     return EqualsIgnoringAsciiCase(name, "explorer") || EqualsIgnoringAsciiCase(name, "explorer.exe");
 }
 
@@ -27,6 +31,14 @@ std::string ExplorerTarget(std::string_view arguments) {
         arguments.remove_suffix(1);
     }
     return std::string(arguments);
+}
+
+std::string Joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& word : words) {
+        text += (text.empty() ? "" : " ") + word;
+    }
+    return text;
 }
 
 } // namespace
@@ -51,10 +63,17 @@ Launcher::Started Launcher::StartCommand(std::string_view command_line,
     const std::string dir = working_dir    ? std::string(*working_dir)
                             : command_dir_ ? command_dir_(command_line)
                                            : std::string();
-    const PlannedLaunch planned = PlanLaunch(machine_, config_, command_line, dir);
+    PlannedLaunch planned = PlanLaunch(machine_, config_, command_line, dir);
     if (!planned.plan) {
         return {Start::Failed, ReportFailure(command_line, planned.error)};
     }
+    const std::string subject = subject_ ? subject_() : std::string();
+    planned.plan->output_name = subject.empty() ? FileName(word.program) : subject;
+    Log(LogLevel::Info, "launch",
+        planned.plan->output_name + ": start " + std::string(command_line) + " in " + dir + ", " +
+            std::string(DescribeProgramKind(planned.plan->kind)) +
+            (planned.plan->engine.empty() ? "" : " run by " + planned.plan->engine));
+    Log(LogLevel::Debug, "launch", "host command: " + Joined(planned.plan->argv));
     Spawned spawned = Spawn(*planned.plan, config_.use_pidfd);
     if (!spawned.child) {
         return {Start::Failed,
@@ -69,10 +88,8 @@ Launcher::Started Launcher::StartCommand(std::string_view command_line,
 }
 
 LaunchError Launcher::ReportFailure(std::string_view command_line, LaunchError error) {
-    std::fputs(
-        ("tavox95: cannot start " + std::string(command_line) + ": " + DescribeLaunchError(error) + "\n")
-            .c_str(),
-        stderr);
+    Log(LogLevel::Error, "launch",
+        "cannot start " + std::string(command_line) + ": " + DescribeLaunchError(error));
     if (error.failure == LaunchFailure::NoEngine && !error.missing.empty() && no_engine_hook_ &&
         engines_reported_missing_.insert(error.missing).second) {
         no_engine_hook_(command_line, error);
@@ -108,6 +125,8 @@ void Launcher::WaitForWineServer() {
     const auto plan = PlanServerWait(machine_, config_);
     std::optional<ChildProcess> server = plan ? Spawn(*plan, config_.use_pidfd).child : std::nullopt;
     if (server && !WaitWhileProcessingEvents(*server, config_.server_wait)) {
+        Log(LogLevel::Warning, "launch",
+            "the Wine server did not end in time; the registry may not be written yet");
         server->Kill();
     }
 }

@@ -42,7 +42,12 @@ public:
 
     Launcher(const Machine& machine, ProcessConfig config, CommandDirFunction command_dir);
 
+    // The name of the item whose programs are started, under which their output is logged.
+    using SubjectFunction = std::function<std::string()>;
+
     void SetWaitHook(WaitHook hook) { wait_hook_ = std::move(hook); }
+    // Without one, or when it names nothing, a program's output is logged under the program's file name.
+    void SetSubject(SubjectFunction subject) { subject_ = std::move(subject); }
     void SetNoEngineHook(NoEngineHook hook) { no_engine_hook_ = std::move(hook); }
     // The window's pump, which waits run through so that the window stays alive; nothing (the default) for
     // a plain wait without events. The pump must outlive its use here.
@@ -53,7 +58,7 @@ public:
     // server to write the registry files, so that what the program registered can be read at once. A request
     // to quit the menu during the wait is held back by the pump until the program ended and takes effect once
     // the wait returns. False at once when the command is empty or cannot be started. Every failure but an
-    // empty command carries its reason, which is also written to standard error with the command line.
+    // empty command carries its reason, which is also logged with the command line.
     LaunchResult WaitExec(std::string_view command_line, int show_mode);
     // Starts the command and returns; true when it started. The program may outlive the menu.
     LaunchResult NormalExec(std::string_view command_line, int show_mode);
@@ -86,6 +91,7 @@ private:
     CommandDirFunction command_dir_;
     WaitHook wait_hook_;
     NoEngineHook no_engine_hook_;
+    SubjectFunction subject_;
     EventPump* pump_ = nullptr;
     PollPump poll_pump_;
     std::set<std::string> engines_reported_missing_;

@@ -5,6 +5,7 @@
 #include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "platform/log.h"
 
 namespace tavox {
 
@@ -246,6 +247,14 @@ void RunUninstallScript(const std::vector<UninstallInstruction>& instructions,
     FileSystem& files = services.files;
     const CodePage code_page = files.Drives().NameCodePage();
     const auto utf8 = [code_page](const std::string& text) { return ToUtf8(text, code_page); };
+    // Registry steps are told to nobody, and a file to the reader only by name: the log keeps what was left.
+    const auto left = [&](std::string_view what, const UninstallInstruction& instruction) {
+        const std::string root = instruction.root == RegistryRoot::LocalMachine ? "HKLM" : "HKCU";
+        const std::string value = instruction.value.empty() ? "" : " " + utf8(instruction.value);
+        const std::string place =
+            instruction.path.empty() ? root + utf8(instruction.key) + value : utf8(instruction.path);
+        Log(LogLevel::Warning, "uninstall", std::string(what) + " " + place + ": nothing deleted");
+    };
     for (const UninstallInstruction& instruction : instructions) {
         switch (instruction.action) {
         case UninstallAction::RemoveTree:
@@ -255,22 +264,34 @@ void RunUninstallScript(const std::vector<UninstallInstruction>& instructions,
             DeleteEmptyBranch(files, instruction.path);
             break;
         case UninstallAction::DeleteFile:
-            if (!RemoveFile(files, instruction.path) && services.report_undeletable) {
-                services.report_undeletable(instruction.path);
+            if (!RemoveFile(files, instruction.path)) {
+                left("delete file", instruction);
+                if (services.report_undeletable) {
+                    services.report_undeletable(instruction.path);
+                }
             }
             DeleteEmptyBranch(files, DirectoryPart(instruction.path));
             break;
         case UninstallAction::DeleteFileQuietly:
-            RemoveFile(files, instruction.path);
+            if (!RemoveFile(files, instruction.path)) {
+                left("delete file", instruction);
+            }
             break;
         case UninstallAction::DeleteKeyTree:
-            services.registry.DeleteKeyTree(instruction.root, utf8(instruction.key));
+            if (!services.registry.DeleteKeyTree(instruction.root, utf8(instruction.key))) {
+                left("delete key tree", instruction);
+            }
             break;
         case UninstallAction::DeleteKey:
-            services.registry.DeleteKey(instruction.root, utf8(instruction.key));
+            if (!services.registry.DeleteKey(instruction.root, utf8(instruction.key))) {
+                left("delete key", instruction);
+            }
             break;
         case UninstallAction::DeleteValue:
-            services.registry.DeleteValue(instruction.root, utf8(instruction.key), utf8(instruction.value));
+            if (!services.registry.DeleteValue(instruction.root, utf8(instruction.key),
+                                               utf8(instruction.value))) {
+                left("delete value", instruction);
+            }
             break;
         }
     }

@@ -4,7 +4,9 @@
 #include "platform/command_line.h"
 #include "platform/dosbox_config.h"
 #include "platform/engines.h"
+#include "platform/log.h"
 #include "platform/machine.h"
+#include "platform/unique_fd.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,6 +15,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -74,6 +78,39 @@ void ReapWhenEnded(pid_t pid) {
         }).detach();
     } catch (const std::system_error&) {
         // No thread to spare: the child still runs, and stays a zombie only until the menu ends.
+    }
+}
+
+// A line that never ends (a program printing binary data) is cut at this length.
+constexpr std::size_t kMaxOutputLine = 4096;
+
+// Logs what a child writes to `pipe`, line by line, until every writer has closed it.
+void RelayOutput(UniqueFd pipe, std::string name) {
+    try {
+        std::thread([fd = std::move(pipe), name = std::move(name)] {
+            std::string pending;
+            std::array<char, 4096> buffer{};
+            for (;;) {
+                const ssize_t n = ::read(fd.Get(), buffer.data(), buffer.size());
+                if (n < 0 && errno == EINTR) {
+                    continue;
+                }
+                if (n <= 0) {
+                    break;
+                }
+                pending.append(buffer.data(), static_cast<std::size_t>(n));
+                for (std::size_t end = 0;
+                     (end = std::min(pending.find('\n'), kMaxOutputLine)) < pending.size();) {
+                    Log(LogLevel::Info, name, std::string_view(pending).substr(0, end));
+                    pending.erase(0, pending[end] == '\n' ? end + 1 : end);
+                }
+            }
+            if (!pending.empty()) {
+                Log(LogLevel::Info, name, pending);
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the pipe closes, and the program's next write fails instead of filling it.
     }
 }
 
@@ -291,6 +328,7 @@ PlannedLaunch PlanLaunchAt(const Machine& machine, const ProcessConfig& config, 
         return PlanPif(machine, config, program, command->program, command->arguments, pif_depth);
     }
     LaunchPlan plan;
+    plan.kind = kind;
     if (kind == ProgramKind::Host) {
         plan.argv.push_back(program.string());
     } else {
@@ -302,6 +340,7 @@ PlannedLaunch PlanLaunchAt(const Machine& machine, const ProcessConfig& config, 
             return kind == ProgramKind::Unknown ? Failed(LaunchFailure::NotRunnable, kind)
                                                 : Failed(LaunchFailure::NoEngine, kind, engine.missing);
         }
+        plan.engine = engine.command.front();
         if (engine.dosbox) {
             DosboxStart start;
             start.mounts = DosboxMounts(machine.Drives());
@@ -452,6 +491,13 @@ Spawned Spawn(const LaunchPlan& plan, bool use_pidfd) {
     if (!plan.working_dir.empty()) {
         posix_spawn_file_actions_addchdir_np(&actions, plan.working_dir.c_str());
     }
+    std::array<int, 2> output{-1, -1};
+    if (!plan.output_name.empty() && ::pipe2(output.data(), O_CLOEXEC) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
+    }
+    UniqueFd output_read(output[0]);
+    UniqueFd output_write(output[1]);
 #if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
     // Whatever the menu has open (Qt's descriptors, archives) is none of the child's business.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
@@ -472,8 +518,12 @@ Spawned Spawn(const LaunchPlan& plan, bool use_pidfd) {
                           : ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    output_write.Reset();
     if (error != 0) {
         return {std::nullopt, error};
+    }
+    if (output_read.Valid()) {
+        RelayOutput(std::move(output_read), plan.output_name);
     }
     return {ChildProcess(pid, use_pidfd ? OpenPidfd(pid) : -1), 0};
 }
@@ -486,6 +536,7 @@ bool OpenDocument(const ProcessConfig& config, const fs::path& host_path) {
     }
     std::error_code ec;
     plan.argv.push_back(fs::absolute(host_path, ec).string());
+    plan.output_name = "opener";
     // Not waited for: dropping the handle leaves the opener to finish on its own.
     return Spawn(plan, false).child.has_value();
 }

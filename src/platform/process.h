@@ -42,6 +42,11 @@ struct LaunchPlan {
     std::filesystem::path working_dir; // empty: the menu's own
     std::vector<std::pair<std::string, std::string>> environment; // set over the host's environment
     bool through_runner = false; // run by Wine or the runner given, whose server writes the registry late
+    ProgramKind kind = ProgramKind::Unknown; // for the log: what the program is
+    std::string engine;                      // for the log: what runs it; empty when it runs by itself
+    // Where the program's standard output and error go: when not empty, into the log, line by line, under
+    // this name (the item's); else to the menu's own.
+    std::string output_name;
 };
 
 // Why a program was not started.
@@ -127,8 +132,9 @@ struct Spawned {
 };
 
 // Starts a plan with posix_spawn (never fork: the menu is a threaded Qt program). The child gets default
-// signal handling, an empty signal mask and no descriptors beyond 0-2. No child, and the errno, when it could
-// not be started.
+// signal handling, an empty signal mask and no descriptors beyond 0-2; with an output name, its output goes
+// to the log until every process that inherited it closed it. No child, and the errno, when it could not be
+// started.
 Spawned Spawn(const LaunchPlan& plan, bool use_pidfd = true);
 
 // Hands a host file or directory to the opener without waiting for it; its result is not examined. False when

@@ -2,6 +2,7 @@
 
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
+#include "platform/log.h"
 #include "platform/unique_fd.h"
 
 #include <algorithm>
@@ -320,9 +321,13 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key, st
     if (HasLineBreak(section_name) || HasLineBreak(key_name) || HasLineBreak(value) ||
         header_line.kind != LineKind::Section || header_line.folded_name != LowerCaseAscii(section_name) ||
         key_line.kind != LineKind::Key || key_line.folded_name != LowerCaseAscii(key_name)) {
+        Log(LogLevel::Error, "profile",
+            "refused to write [" + std::string(section_name) + "] " + std::string(key_name) + " to " +
+                path_.string() + ": it would not read back");
         return false;
     }
     if (!Refresh()) {
+        Log(LogLevel::Error, "profile", "cannot write to " + path_.string() + ": it cannot be read");
         return false;
     }
     std::vector<Line> lines = lines_;
@@ -457,6 +462,11 @@ bool ProfileFile::Store(std::vector<Line> lines) {
     const std::optional<struct stat> written =
         target && !IsReadOnly(*target) ? ReplaceFileAtomically(*target, content, 0666) : std::nullopt;
     if (!written) {
+        const int error = errno;
+        Log(LogLevel::Error, "profile",
+            "cannot write " + path_.string() + ": " +
+                (target && IsReadOnly(*target) ? "the file is read-only"
+                                               : std::generic_category().message(error)));
         return false;
     }
     lines_ = std::move(lines);

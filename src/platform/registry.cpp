@@ -2,6 +2,7 @@
 
 #include "platform/ascii.h"
 #include "platform/atomic_file.h"
+#include "platform/log.h"
 #include "platform/registry_hive.h"
 #include "platform/unique_fd.h"
 
@@ -90,6 +91,7 @@ struct Registry::HiveFile {
     bool Edit(const std::function<HiveEdit(RegistryHive&)>& edit) {
         Refresh();
         if (!readable) {
+            Log(LogLevel::Error, "registry", "left " + path.string() + " unchanged: it cannot be read");
             return false;
         }
         switch (edit(hive)) {
@@ -152,6 +154,8 @@ struct Registry::HiveFile {
         const std::optional<struct stat> written =
             ReplaceFileAtomically(path, hive.Serialize(relative_to), kNewHiveMode);
         if (!written) {
+            Log(LogLevel::Error, "registry",
+                "cannot write " + path.string() + ": " + std::generic_category().message(errno));
             return false;
         }
         loaded = StampOf(*written);

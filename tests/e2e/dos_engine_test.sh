@@ -49,6 +49,6 @@ await "Run is offered for Zubr" yes run_offered
 key Return
 await "the game ran in its directory" 'Zubr was played in C:\ZUBR' content "$c/ZUBR/PLAYED.TXT"
 await "DOSBox ends with the game" no has_dosbox
-expect "nothing was left to the stand-in runner" "$(grep -c 'cannot start' "$work/menu.log" || true)" 0
+expect "nothing was left to the stand-in runner" "$(grep -c 'cannot start' "$menu_log" || true)" 0
 
 e2e_result

@@ -39,6 +39,9 @@ trap 'exit 1' INT TERM
 
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
+# The menu's log goes to the work directory, not to the home of whoever runs the tests.
+export XDG_STATE_HOME="$work/state"
+menu_log=$XDG_STATE_HOME/tavox95/tavox95.log
 
 # Keeps the screen as it is now beside the build, for a look at what went wrong.
 keep_screen() {
@@ -88,6 +91,8 @@ e2e_abort() {
     if ! menu_alive; then
         echo "The menu has ended; it wrote:"
         head -n 12 "$work/menu.log"
+        echo "Its log ends:"
+        tail -n 12 "$menu_log" 2>/dev/null || true
         if [ -n "$xvfb_pid" ]; then
             echo "The X server on $DISPLAY $(kill -0 "$xvfb_pid" 2>/dev/null && echo runs || echo has ended); it wrote:"
             tail -n 5 "$work/xvfb.log"

@@ -38,7 +38,7 @@ await "the demos page is ready" "srgb(192,192,192)" list_border
 press_install 6
 await "a message is shown" yes message_up
 expect "the reason is logged with the command line" \
-    "$(grep -c 'cannot start D:\\DEMOS\\VORTEX\\SETUP.EXE: no engine for this kind of program (a 32-bit Windows program; missing: 32-bit Wine, package wine32)' "$work/menu.log")" 1
+    "$(grep -c 'cannot start D:\\DEMOS\\VORTEX\\SETUP.EXE: no engine for this kind of program (a 32-bit Windows program; missing: 32-bit Wine, package wine32)' "$menu_log")" 1
 expect "nothing was started" "$(children)" 0
 expect "nothing was recorded" "$(grep -aci '^VORTEX RALLY' "$settings" || true)" 0
 xdotool windowfocus --sync "$(other_window)"

@@ -4,9 +4,9 @@
 #include "app/form1.h"
 #include "resources/resource_names.h"
 #include "support/form_fixture.h"
+#include "support/jpeg_encoder.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -15,13 +15,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
-
-// jpeglib.h needs FILE declared before it.
-#include <jpeglib.h>
 
 #include <jerror.h>
 
@@ -35,13 +31,10 @@ int WidthOf(int n) {
 constexpr QRgb kPictureColour = 0xFFC83C28;
 
 std::string Jpeg(int n) {
-    QImage image(WidthOf(n), 120, QImage::Format_RGB32);
-    image.fill(kPictureColour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 95);
-    return bytes.toStdString();
+    const auto jpeg = test::EncodeJpeg(WidthOf(n), 120, [](int, int) {
+        return test::JpegColour{qRed(kPictureColour), qGreen(kPictureColour), qBlue(kPictureColour), 0};
+    });
+    return std::string(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
 }
 
 // Close enough for a JPEG of one flat colour.

@@ -2,6 +2,7 @@
 
 #include "platform/disc/disc_tree.h"
 #include "platform/disc/drive_label.h"
+#include "platform/log.h"
 
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -105,6 +106,7 @@ void DiscCache::Evict(std::string_view keep, std::size_t max_discs, std::uint64_
             ++kept;
             total += bytes;
         } else {
+            Log(LogLevel::Info, "disc cache", "evicting " + disc.dir.string());
             RemoveTree(disc.dir);
         }
     }
@@ -115,6 +117,7 @@ DiscCacheFill DiscCache::Fill(const DiscImage& image, const UnpackProgress& prog
     std::error_code ec;
     fs::create_directories(root_, ec);
     if (ec) {
+        Log(LogLevel::Error, "disc cache", "cannot make " + root_.string() + ": " + ec.message());
         return {UnpackStatus::Failed, {}, "The disc cache \"" + root_.string() + "\" cannot be made."};
     }
     const std::string& identity = image.volume.identity;
@@ -130,6 +133,7 @@ DiscCacheFill DiscCache::Fill(const DiscImage& image, const UnpackProgress& prog
         root_ / ("." + identity + std::string(kPartialMark) + std::to_string(::getpid()));
     RemoveTree(partial);
     if (!fs::create_directory(partial, ec)) {
+        Log(LogLevel::Error, "disc cache", "cannot make " + partial.string() + ": " + ec.message());
         return {UnpackStatus::Failed, {}, "The disc cache \"" + root_.string() + "\" cannot be written."};
     }
     UnpackResult unpacked = UnpackDisc(image, partial, progress);
@@ -139,10 +143,14 @@ DiscCacheFill DiscCache::Fill(const DiscImage& image, const UnpackProgress& prog
         } else if (!progress(image.track_bytes, image.track_bytes)) {
             unpacked = {UnpackStatus::Cancelled, {}}; // cancelled while the disc was being checked
         } else if (!WriteDriveLabel(partial, image.volume.label, image.volume.serial)) {
+            Log(LogLevel::Error, "disc cache", "cannot write the drive label in " + partial.string());
             unpacked = {UnpackStatus::Failed, "The disc cache \"" + root_.string() + "\" cannot be written."};
         }
     }
     if (unpacked.status != UnpackStatus::Done) {
+        Log(LogLevel::Warning, "disc cache",
+            image.data_file.string() + " not unpacked: " +
+                (unpacked.status == UnpackStatus::Cancelled ? "cancelled" : unpacked.error));
         RemoveTree(partial);
         return {unpacked.status, {}, std::move(unpacked.error)};
     }
@@ -152,6 +160,7 @@ DiscCacheFill DiscCache::Fill(const DiscImage& image, const UnpackProgress& prog
     const fs::path complete = root_ / identity;
     fs::rename(partial, complete, ec);
     if (ec) {
+        Log(LogLevel::Info, "disc cache", "cannot rename " + partial.string() + ": " + ec.message());
         RemoveTree(partial);
         if (!fs::is_directory(fs::symlink_status(complete, ec))) {
             return {UnpackStatus::Failed, {}, "The disc cache \"" + root_.string() + "\" cannot be written."};

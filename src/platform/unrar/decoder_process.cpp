@@ -1,8 +1,12 @@
 #include "platform/unrar/decoder_process.h"
 
+#include "platform/log.h"
+
 #include <array>
 #include <cerrno>
 #include <filesystem>
+#include <string_view>
+#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -17,6 +21,30 @@
 extern char** environ;
 
 namespace tavox::unrar {
+
+namespace {
+
+std::string_view Describe(DecodeResult result) {
+    switch (result) {
+    case DecodeResult::Ok:
+        return "done";
+    case DecodeResult::Failed:
+        return "the decoder failed";
+    case DecodeResult::Stalled:
+        return "no progress within the limit, the worker was stopped";
+    case DecodeResult::Crashed:
+        return "the worker ended or spoke nonsense";
+    case DecodeResult::Stopped:
+        return "stopped";
+    case DecodeResult::NoWorker:
+        return "the worker could not be started";
+    case DecodeResult::NoDecoder:
+        return "no program here decodes it";
+    }
+    return "?";
+}
+
+} // namespace
 
 DecoderProcess::DecoderProcess(std::string worker_path, std::chrono::milliseconds no_progress_limit)
     : worker_path_(std::move(worker_path)), limit_(no_progress_limit) {}
@@ -63,6 +91,8 @@ bool DecoderProcess::Start() {
     ::posix_spawn_file_actions_destroy(&actions);
     ::close(pair[1]);
     if (spawned != 0) {
+        Log(LogLevel::Error, "unrar",
+            "cannot start " + worker_path_ + ": " + std::generic_category().message(spawned));
         ::close(pair[0]);
         return false;
     }
@@ -78,7 +108,15 @@ void DecoderProcess::Stop() {
     }
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);
-        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        // Only a worker that ended by itself has more to tell than that it was stopped.
+        if ((WIFEXITED(status) && WEXITSTATUS(status) != 0) ||
+            (WIFSIGNALED(status) && WTERMSIG(status) != SIGKILL)) {
+            Log(LogLevel::Error, "unrar",
+                "the worker ended with " + std::string(WIFEXITED(status) ? "exit status " : "signal ") +
+                    std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status)));
         }
         pid_ = -1;
     }
@@ -126,6 +164,15 @@ DecodeResult DecoderProcess::Receive(protocol::Frame& type, std::string& payload
 
 DecodeResult DecoderProcess::Decode(const protocol::Stream& stream, const protocol::Request& request,
                                     const Receiver& receive) {
+    const DecodeResult result = DecodeEntry(stream, request, receive);
+    if (result != DecodeResult::Ok && result != DecodeResult::Stopped) {
+        Log(LogLevel::Warning, "unrar", request.name + ": " + std::string(Describe(result)));
+    }
+    return result;
+}
+
+DecodeResult DecoderProcess::DecodeEntry(const protocol::Stream& stream, const protocol::Request& request,
+                                         const Receiver& receive) {
     if (pid_ < 0 && !Start()) {
         return DecodeResult::NoWorker;
     }

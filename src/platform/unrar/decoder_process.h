@@ -43,6 +43,8 @@ public:
     static std::string DefaultWorkerPath();
 
 private:
+    DecodeResult DecodeEntry(const protocol::Stream& stream, const protocol::Request& request,
+                             const Receiver& receive);
     bool Start();
     void Stop();
     // Waits for the next frame until the deadline that progress keeps moving.

@@ -3,19 +3,16 @@
 
 #include "platform/jpeg_decoder.h"
 #include "presentation/picture_files.h"
+#include "support/jpeg_encoder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <cstdio>
-#include <jpeglib.h>
 
 #include <jerror.h>
 
@@ -24,40 +21,16 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A real baseline picture of the given size and colour layout, made with libjpeg's own compressor.
+// A real picture of the given size and colour layout, busy enough that its scan is long enough to cut.
 Bytes Encode(int width, int height, J_COLOR_SPACE input, bool progressive = false, bool arithmetic = false) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size_bytes = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size_bytes);
-    const int components = input == JCS_GRAYSCALE ? 1 : input == JCS_CMYK ? 4 : 3;
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = components;
-    cinfo.in_color_space = input;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 80, TRUE);
-    if (progressive) {
-        jpeg_simple_progression(&cinfo);
-    }
-    cinfo.arith_code = arithmetic ? TRUE : FALSE;
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width * components));
-    for (int y = 0; y < height; ++y) {
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            row[i] = static_cast<unsigned char>((i * 7 + static_cast<std::size_t>(y) * 13) & 0xFF);
-        }
-        JSAMPROW pointer = row.data();
-        jpeg_write_scanlines(&cinfo, &pointer, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes bytes(buffer, buffer + size_bytes);
-    std::free(buffer);
-    return bytes;
+    const auto pattern = [](int x, int y) {
+        const auto at = [&](int i) { return ((x * 4 + i) * 7 + y * 13) & 0xFF; };
+        return test::JpegColour{at(0), at(1), at(2), at(3)};
+    };
+    const auto jpeg = test::EncodeJpeg(
+        width, height, pattern, {.input = input, .progressive = progressive, .arithmetic = arithmetic});
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(jpeg.data());
+    return Bytes(bytes, bytes + jpeg.size());
 }
 
 // Where a marker starts, or the size when it is missing.

@@ -1,6 +1,7 @@
 #include "installer/launcher.h"
 
 #include "platform/engines.h"
+#include "support/captured_log.h"
 #include "support/launch_fixture.h"
 #include "support/poll.h"
 #include "support/program_images.h"
@@ -148,6 +149,20 @@ TEST_F(LauncherTest, FailsAtOnceForWhatCannotBeStarted) {
         }
     }
     EXPECT_FALSE(waited);
+}
+
+TEST_F(LauncherTest, TheLogTellsWhatStartedWhatItPrintedAndWhatFailed) {
+    const test::CapturedLog log;
+    WriteScript(games_ / "SETUP.EXE", "#!/bin/sh\necho copying files\necho disk full >&2\n");
+    Launcher launcher = MakeLauncher();
+    launcher.SetSubject([] { return std::string("Vortex Rally"); });
+    EXPECT_TRUE(launcher.WaitExec("C:\\GAMES\\SETUP.EXE /S", 1));
+    EXPECT_FALSE(launcher.NormalExec("C:\\GAMES\\MISSING.EXE", 1));
+    // The output comes through a pipe that is read beside the menu.
+    EXPECT_TRUE(PollUntil([&] { return log.Has("info Vortex Rally: disk full\n"); })) << log.Text();
+    EXPECT_TRUE(log.Has("info Vortex Rally: copying files\n"));
+    EXPECT_TRUE(log.Has("info launch: Vortex Rally: start C:\\GAMES\\SETUP.EXE /S in "));
+    EXPECT_TRUE(log.Has("error launch: cannot start C:\\GAMES\\MISSING.EXE: no such program\n"));
 }
 
 TEST_F(LauncherTest, WindowsProgramsRunThroughTheRunner) {

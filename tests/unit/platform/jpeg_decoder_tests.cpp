@@ -1,4 +1,5 @@
 #include "platform/jpeg_decoder.h"
+#include "support/jpeg_encoder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -35,61 +35,15 @@ using tavox::JpegScale;
 using tavox::JpegStage;
 using tavox::test::TempDir;
 
-using Color = std::array<int, 4>; // RGB or CMYK; a gray picture uses the first value only
+using Color = tavox::test::JpegColour;
+using Encoding = tavox::test::JpegEncoding;
+using tavox::test::EncodeJpeg;
 
 constexpr Color kRed = {255, 0, 0, 0};
 constexpr Color kGreen = {0, 255, 0, 0};
 constexpr Color kBlue = {0, 0, 255, 0};
 constexpr Color kWhite = {255, 255, 255, 0};
 constexpr Color kMidGray = {128, 128, 128, 0};
-
-struct Encoding {
-    J_COLOR_SPACE input = JCS_RGB;      // JCS_GRAYSCALE, JCS_RGB or JCS_CMYK
-    J_COLOR_SPACE stored = JCS_UNKNOWN; // what the file holds, when not libjpeg's default for the input
-    bool progressive = false;
-};
-
-std::vector<std::byte> EncodeJpeg(int width, int height, const std::function<Color(int x, int y)>& pixel,
-                                  const Encoding& encoding = {}) {
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr errors{};
-    cinfo.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size_bytes = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size_bytes);
-    const int components = encoding.input == JCS_GRAYSCALE ? 1 : encoding.input == JCS_CMYK ? 4 : 3;
-    cinfo.image_width = static_cast<JDIMENSION>(width);
-    cinfo.image_height = static_cast<JDIMENSION>(height);
-    cinfo.input_components = components;
-    cinfo.in_color_space = encoding.input;
-    jpeg_set_defaults(&cinfo);
-    if (encoding.stored != JCS_UNKNOWN) {
-        jpeg_set_colorspace(&cinfo, encoding.stored);
-    }
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    if (encoding.progressive) {
-        jpeg_simple_progression(&cinfo);
-    }
-    jpeg_start_compress(&cinfo, TRUE);
-    std::vector<unsigned char> row(static_cast<std::size_t>(width * components));
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const Color c = pixel(x, y);
-            for (int i = 0; i < components; ++i) {
-                row[static_cast<std::size_t>(x * components + i)] = static_cast<unsigned char>(c[i]);
-            }
-        }
-        JSAMPROW rows[] = {row.data()};
-        jpeg_write_scanlines(&cinfo, rows, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    std::vector<std::byte> bytes(reinterpret_cast<const std::byte*>(buffer),
-                                 reinterpret_cast<const std::byte*>(buffer) + size_bytes);
-    std::free(buffer);
-    return bytes;
-}
 
 // Red, green / blue, white quadrants.
 Color Quadrants(int x, int y, int width, int height) {

@@ -1,4 +1,5 @@
 #include "platform/profile_file.h"
+#include "support/captured_log.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -345,6 +346,16 @@ TEST_F(ProfileWrite, FailureReturnsFalseAndKeepsTheOldFile) {
     EXPECT_EQ(new_st.st_ino, old_st.st_ino);
     EXPECT_EQ(FilesInDir(), 2u) << "the temporary copy must be removed";
     EXPECT_EQ(ini.ReadString("A", "y", "none"), "none");
+}
+
+TEST_F(ProfileWrite, AFailedWriteLeavesItsCauseInTheLog) {
+    const tavox::test::CapturedLog log;
+    WriteFile(dir_ / "file", "content");
+    ProfileFile impossible(dir_ / "file" / "settings.ini");
+    EXPECT_FALSE(impossible.WriteString("A", "x", "1"));
+    EXPECT_TRUE(log.Has("error profile: cannot write " + (dir_ / "file" / "settings.ini").string() +
+                        ": Not a directory\n"))
+        << log.Text();
 }
 
 TEST_F(ProfileJunk, RandomBytesAndA100KbLineNeitherCrashNorLoseKeysOnWrite) {

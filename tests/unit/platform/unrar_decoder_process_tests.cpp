@@ -1,4 +1,5 @@
 #include "platform/unrar/decoder_process.h"
+#include "support/captured_log.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -66,11 +67,16 @@ TEST(UnrarDecoderProcess, AWorkerRunningAwayWithEndlessDataIsStopped) {
     EXPECT_LE(outcome.received, 1000u);
 }
 
-TEST(UnrarDecoderProcess, AWorkerThatDiesOrIsMissingIsAnError) {
+TEST(UnrarDecoderProcess, AWorkerThatDiesOrIsMissingIsAnErrorWhoseCauseIsLogged) {
+    const tavox::test::CapturedLog log;
     TempDir dir;
     tavox::test::WriteScript(dir / "worker", "#!/bin/sh\nexit 3\n");
     EXPECT_EQ(DecodeWith((dir / "worker").string()).result, DecodeResult::Crashed);
     EXPECT_EQ(DecodeWith((dir / "missing").string()).result, DecodeResult::NoWorker);
+    EXPECT_TRUE(log.Has("error unrar: the worker ended with exit status 3\n")) << log.Text();
+    EXPECT_TRUE(
+        log.Has("error unrar: cannot start " + (dir / "missing").string() + ": No such file or directory\n"))
+        << log.Text();
 }
 
 TEST(UnrarDecoderProcess, ProgressKeepsASlowWorkerAlive) {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/log.h"
+#include "support/temp_dir.h"
+
+#include <string>
+
+namespace tavox::test {
+
+// Logs to a file of its own for the scope, and tells what was written there.
+class CapturedLog {
+public:
+    explicit CapturedLog(LogOptions options = {}) {
+        options.file = dir_ / "test.log";
+        StartLog(options);
+    }
+    ~CapturedLog() { StopLog(); }
+    CapturedLog(const CapturedLog&) = delete;
+    CapturedLog& operator=(const CapturedLog&) = delete;
+
+    std::filesystem::path File() const { return dir_ / "test.log"; }
+    std::string Text() const { return ReadFile(File()); }
+    bool Has(const std::string& text) const { return Text().find(text) != std::string::npos; }
+
+private:
+    TempDir dir_;
+};
+
+} // namespace tavox::test
