@@ -76,7 +76,7 @@ TrackPlaces NrgTracks(const ReadAt& read, std::uint64_t size_bytes) {
         if (size > footer->end - at - kChunkHead) {
             return {{}, "its chunk \"" + chunk.id + "\" runs past the image's end."};
         }
-        if (size <= kMaxReadChunk) {
+        if (size > 0 && size <= kMaxReadChunk) {
             chunk.data.resize(size);
             if (read(at + kChunkHead, chunk.data) != size) {
                 return {{}, "it cannot be read to its end."};
