@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starting the menu on a disc image: the first start (which unpacks a DISC_MB image, default 650 MB, into the
-# disc cache) against `bsdtar -xf` of the same image, and a later start (from the cache) against a start on
-# the disc's directory. All under one Xvfb, alternating, RUNS times each; prints the medians and the ratios.
+# disc cache) against `bsdtar -xf` of the same image, the first start from each descriptor shape of that disc
+# (.nrg, .mds, .ccd, a cue sheet per track) against the same, and a later start (from the cache) against a
+# start on the disc's directory. All under one Xvfb, alternating, RUNS times each; prints the medians and the ratios.
 # Usage: bench/disc_image.sh BUILD_DIR [RUNS]
 set -euo pipefail
 # shellcheck source=bench/lib.sh
@@ -10,6 +11,10 @@ build=$(realpath "$1")
 runs=${2:-5}
 menu=$build/src/tavox95
 cd_dir=$build/sample-cd
+shaper=""
+for candidate in "$build/tests/make-raw-image" "$build/bench/make-raw-image"; do
+    [ -x "$candidate" ] && shaper=$candidate
+done
 command -v xorriso >/dev/null || { echo "disc image benchmark: xorriso is not installed" && exit 0; }
 
 start_bench
@@ -68,6 +73,29 @@ for _ in $(seq "$runs"); do
     fresh "$work/extracted"
     elapsed_ms bsdtar_extract >>"$work/bsdtar.ms"
 done
+# Each shape beside the image, made and removed in turn: a shape is as large as the image or larger.
+shape_lines=()
+for shape in nrg mds ccd cue-per-track; do
+    [ -n "$shaper" ] || break
+    mkdir -p "$work/shape"
+    shape_image=$("$shaper" --shape "$shape" "$work/disc.iso" "$work/shape/TAVOX")
+    shape_start() {
+        XDG_CACHE_HOME=$work/cache menu_on "$shape_image"
+    }
+    : >"$work/shape.ms"
+    : >"$work/bsdtar.ms"
+    for _ in $(seq "$runs"); do
+        fresh "$work/cache"
+        elapsed_ms shape_start >>"$work/shape.ms"
+        fresh "$work/extracted"
+        elapsed_ms bsdtar_extract >>"$work/bsdtar.ms"
+    done
+    shape_ms=$(median <"$work/shape.ms")
+    shape_bsdtar_ms=$(median <"$work/bsdtar.ms")
+    shape_lines+=("first start from the $shape shape, median of $runs: menu $shape_ms ms, bsdtar -xf of the .iso \
+$shape_bsdtar_ms ms, ratio $(ratio "$shape_ms" "$shape_bsdtar_ms")")
+    rm -rf "$work/shape"
+done
 fresh "$work/extracted"
 : >"$work/later.ms"
 : >"$work/dir.ms"
@@ -82,5 +110,8 @@ dir_ms=$(median <"$work/dir.ms")
 size_mb=$(($(stat -c %s "$work/disc.iso") >> 20))
 echo "first start on a $size_mb MB image, median of $runs: menu $first_ms ms, bsdtar -xf $bsdtar_ms ms," \
     "ratio $(ratio "$first_ms" "$bsdtar_ms")"
+for line in "${shape_lines[@]}"; do
+    echo "$line"
+done
 echo "later start from the cache, median of $((runs * 5)): $later_ms ms, from the directory $dir_ms ms," \
     "ratio $(ratio "$later_ms" "$dir_ms")"

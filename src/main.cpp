@@ -69,7 +69,7 @@ Options ParseOptions(const QCoreApplication& app) {
                                  QStringLiteral("[A|T]"));
     parser.addPositionalArgument(
         QStringLiteral("disc"),
-        QStringLiteral("The CD: a disc's directory or an image (.iso, .bin, .cue, .img)."),
+        QStringLiteral("The CD: a disc's directory or an image (.iso, .bin, .cue, .img, .mds, .nrg, .ccd)."),
         QStringLiteral("[DISC]"));
     const QList<QCommandLineOption> options = {
         {QStringLiteral("cd"), QStringLiteral("The CD: a disc's directory or an image of the disc."),

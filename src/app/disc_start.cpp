@@ -76,7 +76,8 @@ std::optional<std::filesystem::path> ChooseDisc(QWidget* parent) {
         chosen = QFileDialog::getOpenFileName(
             parent, QStringLiteral("An image of the disc"), QString(),
             QStringLiteral(
-                "Disc images (*.iso *.cue *.bin *.img *.mdf *.ISO *.CUE *.BIN *.IMG *.MDF);;All files (*)"));
+                "Disc images (*.iso *.cue *.bin *.img *.mdf *.mds *.nrg *.ccd *.ISO *.CUE *.BIN *.IMG "
+                "*.MDF *.MDS *.NRG *.CCD);;All files (*)"));
     }
     if (chosen.isEmpty()) {
         return std::nullopt;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The menu on an image of the sample CD, as a user without root or a mounted drive starts it: `tavox95
-# IMAGE.iso` and `tavox95 A DISC.cue` show the same screen as the CD's directory; the disc is unpacked once
+# IMAGE.iso`, `tavox95 A DISC.cue` and the .nrg, .mds, .ccd and per-track cue shapes show the same screen as
+# the CD's directory; the disc is unpacked once
 # into the cache, labelled for Windows programs, and a later start uses the cache without reading the image
 # again. A file that is no disc gets a message naming it; no argument and no disc found asks for one, and
 # Cancel ends quietly.
@@ -72,9 +73,18 @@ expect "a later start uses the cache" "$(same_picture "$work/dir.png" "$work/aga
 xorriso -abort_on FAILURE -outdev "$work/fresh.iso" -volid TAVOX_9812 -joliet on -map "$e2e_cd" / >/dev/null 2>&1
 "$raw_writer" "$work/fresh.iso" "$work/TAVOX.BIN" mode2
 printf 'FILE "TAVOX.BIN" BINARY\r\n  TRACK 01 MODE2/2352\r\n    INDEX 01 00:00:00\r\n' >"$work/tavox.cue"
-rm "$work/fresh.iso"
 XDG_CACHE_HOME=$work/cue-cache snapshot from-cue "$work/cue.png" A "$work/tavox.cue"
 expect "the cue sheet shows the same screen" "$(same_picture "$work/dir.png" "$work/cue.png")" same
+
+# The shapes other programs write, each opened as the file manager would hand it over.
+for shape in nrg nrg-old nrg-tao mds ccd cue-per-track; do
+    mkdir -p "$work/$shape"
+    image=$("$raw_writer" --shape "$shape" "$work/fresh.iso" "$work/$shape/TAVOX")
+    XDG_CACHE_HOME=$work/$shape-cache snapshot "from-$shape" "$work/$shape.png" "$image"
+    expect "the $shape image shows the same screen" "$(same_picture "$work/dir.png" "$work/$shape.png")" same
+    rm -rf "${work:?}/$shape"
+done
+rm "$work/fresh.iso"
 
 # A file that is no disc, and a disc without the menu's catalogue: a message, and nothing cached.
 printf 'not a disc\n' >"$work/notes.txt"

@@ -117,33 +117,40 @@ bool LooksLikeCueSheet(std::string_view text) {
     return track_seen;
 }
 
-std::optional<CueDataTrack> FirstDataTrack(std::string_view text) {
+TrackPlaces CueSheetTracks(std::string_view text) {
     if (text.size() > kMaxCueBytes) {
-        return std::nullopt;
+        return {{}, "it is too large for a cue sheet."};
     }
     std::string file;
-    std::optional<CueDataTrack> track;
-    std::optional<CueDataTrack> found;
+    std::optional<TrackPlace> track; // a data track waiting for its INDEX 01
+    std::size_t track_lines = 0;
+    TrackPlaces places;
     ForEachLine(text, [&](const std::vector<std::string_view>& words) {
         if (words.size() >= 2 && EqualsIgnoringAsciiCase(words[0], "FILE")) {
             file = std::string(words[1]);
             track.reset();
         } else if (words.size() >= 3 && EqualsIgnoringAsciiCase(words[0], "TRACK")) {
             track.reset();
+            if (++track_lines > kMaxTracks) {
+                return false;
+            }
             if (const auto size = DataSectorSize(words[2]); size && !file.empty()) {
-                track = CueDataTrack{file, *size, 0};
+                track = TrackPlace{file, 0, *size, std::nullopt};
             }
         } else if (words.size() >= 3 && EqualsIgnoringAsciiCase(words[0], "INDEX") && track &&
                    Number(words[1]) == 1u) {
             if (const auto frames = Frames(words[2])) {
                 track->start_byte = *frames * track->sector_size;
-                found = track;
+                places.tracks.push_back(*track);
             }
-            return false; // the first data track decides, well formed or not
+            track.reset();
         }
         return true;
     });
-    return found;
+    if (track_lines > kMaxTracks) {
+        return {{}, "it lists more than " + std::to_string(kMaxTracks) + " tracks, more than a CD holds."};
+    }
+    return places;
 }
 
 } // namespace tavox

@@ -121,7 +121,10 @@ DiscCacheFill DiscCache::Fill(const DiscImage& image, const UnpackProgress& prog
         return {UnpackStatus::Failed, {}, "The disc cache \"" + root_.string() + "\" cannot be made."};
     }
     const std::string& identity = image.volume.identity;
-    const std::uint64_t bytes = std::min(image.volume.volume_bytes, image.track_bytes);
+    // A data track after audio is read from the disc's first sector; the sectors before it hold no files.
+    const std::uint64_t whole = std::min(image.volume.volume_bytes, image.track_bytes);
+    const std::uint64_t bytes =
+        whole - std::min(whole, std::uint64_t{image.layout.first_sector} * kUserSectorBytes);
     Evict(identity, limits_.max_discs > 0 ? limits_.max_discs - 1 : 0, bytes);
     if (const std::uint64_t free = FreeBytes(root_); free < bytes) {
         return {UnpackStatus::Failed,

@@ -1,7 +1,13 @@
 #include "platform/disc/disc_image.h"
 
 #include "platform/ascii.h"
+#include "platform/disc/ccd_descriptor.h"
 #include "platform/disc/cue_sheet.h"
+#include "platform/disc/disc_unpack.h"
+#include "platform/disc/foreign_image.h"
+#include "platform/disc/mds_descriptor.h"
+#include "platform/disc/nrg_footer.h"
+#include "platform/little_endian.h"
 
 #include <algorithm>
 #include <vector>
@@ -10,7 +16,8 @@ namespace tavox {
 
 namespace {
 
-constexpr std::uint64_t kMaxCueBytes = 1 << 20;
+// Cue sheets, clone and media descriptors are small; anything larger is an image.
+constexpr std::uint64_t kMaxDescriptorBytes = 1 << 20;
 
 // Built by appending: g++ 12 warns of a false overlap in "\"" + text when optimising.
 std::string Quoted(const std::filesystem::path& path) {
@@ -20,50 +27,84 @@ std::string Quoted(const std::filesystem::path& path) {
     return quoted;
 }
 
-// A cue sheet written on Windows may name its file in another case than the file system has it.
-std::optional<std::filesystem::path> FindBeside(const std::filesystem::path& cue, const std::string& name) {
-    const std::filesystem::path folder = cue.parent_path();
-    const std::filesystem::path exact = folder / name;
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(exact, ec)) {
-        return exact;
-    }
-    const std::string wanted = LowerCaseAscii(std::filesystem::path(name).filename().string());
-    for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec)) {
-        if (LowerCaseAscii(entry.path().filename().string()) == wanted && entry.is_regular_file(ec)) {
-            return entry.path();
-        }
-    }
-    return std::nullopt;
-}
-
 std::string ReadSmallFile(const unrar::VolumeFile& file) {
     std::string text;
-    return file.ReadUpTo(0, kMaxCueBytes, text) ? text : std::string();
+    return file.ReadUpTo(0, kMaxDescriptorBytes, text) ? text : std::string();
+}
+
+// True when the track, read as starting at `first_sector` on the disc, holds the root directory where the
+// volume descriptor puts it: the directory's first record (".") names the directory's own sector.
+bool RootDirectoryFound(const ReadAt& read, TrackLayout layout, std::uint32_t first_sector,
+                        std::uint32_t root_sector) {
+    layout.first_sector = first_sector;
+    UserDataReader reader(read, layout);
+    std::vector<std::uint8_t> record(34);
+    return root_sector >= first_sector &&
+           reader.Read(std::uint64_t{root_sector} * kUserSectorBytes, record) == record.size() &&
+           record[0] >= 34 && ReadLe32(record, 2) == root_sector && (record[25] & 0x02) != 0 &&
+           record[32] == 1 && record[33] == 0;
 }
 
 DiscImageResult ReadTrack(const std::filesystem::path& shown, const std::filesystem::path& data_file,
-                          std::uint64_t start_byte, std::uint32_t hint_sector_size) {
-    const unrar::VolumeFile file(data_file.string());
-    if (!file.IsOpen()) {
-        return {std::nullopt, "The disc image " + Quoted(data_file) + " cannot be read."};
-    }
+                          const unrar::VolumeFile& file, TrackLayout layout,
+                          std::optional<std::uint32_t> said_first_sector) {
     const ReadAt read = FileReader(file);
-    const auto layout = SniffTrack(read, start_byte, hint_sector_size);
-    if (!layout) {
-        return {std::nullopt, Quoted(shown) + " is not a disc image (no ISO 9660 file system was found)."};
-    }
-    UserDataReader reader(read, *layout);
     std::vector<std::uint8_t> descriptors(kMaxVolumeDescriptors * kUserSectorBytes);
-    descriptors.resize(reader.Read(16 * kUserSectorBytes, descriptors) / kUserSectorBytes * kUserSectorBytes);
+    {
+        UserDataReader reader(read, layout);
+        descriptors.resize(reader.Read(16 * kUserSectorBytes, descriptors) / kUserSectorBytes *
+                           kUserSectorBytes);
+    }
     auto volume = ParseVolumeDescriptors(descriptors);
     if (!volume) {
         return {std::nullopt,
                 "The disc image " + Quoted(shown) + " is damaged: its volume descriptors are missing."};
     }
-    const std::uint64_t stored = file.Size() > start_byte ? file.Size() - start_byte : 0;
-    DiscImage image{data_file, *layout, std::move(*volume), stored / layout->sector_size * kUserSectorBytes};
+    // A data track after audio counts its sectors from the disc's start: the descriptor may say where the
+    // track starts, a raw sector's header does; the root directory confirms it.
+    for (const auto first_sector : {said_first_sector, RawHeaderFirstSector(read, layout)}) {
+        if (first_sector && *first_sector != 0 &&
+            RootDirectoryFound(read, layout, *first_sector, volume->root_sector)) {
+            layout.first_sector = *first_sector;
+            volume->volume_bytes += std::uint64_t{*first_sector} * kUserSectorBytes; // as the reader tells it
+            break;
+        }
+    }
+    const std::uint64_t stored = file.Size() > layout.start_byte ? file.Size() - layout.start_byte : 0;
+    const std::uint64_t track_bytes =
+        (std::uint64_t{layout.first_sector} + stored / layout.sector_size) * kUserSectorBytes;
+    DiscImage image{data_file, layout, std::move(*volume), track_bytes};
     return {std::move(image), {}};
+}
+
+// Opens the first of a descriptor's tracks that holds a file system.
+DiscImageResult OpenTracks(const std::filesystem::path& path, std::string_view kind,
+                           const TrackPlaces& places) {
+    const std::string described = "The " + std::string(kind) + " " + Quoted(path);
+    if (!places.problem.empty()) {
+        return {std::nullopt, described + " cannot be used: " + places.problem};
+    }
+    if (places.tracks.empty()) {
+        return {std::nullopt, described + " names no data track."};
+    }
+    for (const TrackPlace& track : places.tracks) {
+        std::filesystem::path data_file = path;
+        if (!track.file.empty()) {
+            const NamedFile named = FindNamedFile(path, track.file);
+            if (!named.path) {
+                return {std::nullopt, described + " " + named.error};
+            }
+            data_file = *named.path;
+        }
+        const unrar::VolumeFile file(data_file.string());
+        if (!file.IsOpen()) {
+            return {std::nullopt, "The disc image " + Quoted(data_file) + " cannot be read."};
+        }
+        if (const auto layout = SniffTrack(FileReader(file), track.start_byte, track.sector_size)) {
+            return ReadTrack(path, data_file, file, *layout, track.first_sector);
+        }
+    }
+    return {std::nullopt, described + " names no track with an ISO 9660 file system."};
 }
 
 } // namespace
@@ -76,28 +117,62 @@ ReadAt FileReader(const unrar::VolumeFile& file) {
     };
 }
 
+NamedFile FindNamedFile(const std::filesystem::path& descriptor, std::string_view name) {
+    std::string wanted(name);
+    std::replace(wanted.begin(), wanted.end(), '\\', '/');
+    if (wanted.starts_with("*.")) {
+        wanted = descriptor.stem().string() + wanted.substr(1);
+    }
+    const bool drive = wanted.size() >= 2 && IsAsciiLetter(wanted[0]) && wanted[1] == ':';
+    const auto relative = drive ? std::nullopt : SafeRelativePath(wanted);
+    if (!relative || wanted.starts_with('/')) {
+        return {std::nullopt, "names the file \"" + std::string(name) + "\", which lies outside its folder."};
+    }
+    const std::filesystem::path folder = descriptor.parent_path() / relative->parent_path();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(folder / relative->filename(), ec)) {
+        return {folder / relative->filename(), {}};
+    }
+    // A descriptor written on Windows may name its file in another case than the file system has it.
+    const std::string folded = LowerCaseAscii(relative->filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec)) {
+        if (LowerCaseAscii(entry.path().filename().string()) == folded && entry.is_regular_file(ec)) {
+            return {entry.path(), {}};
+        }
+    }
+    return {std::nullopt, "names the file \"" + std::string(name) + "\", which is missing."};
+}
+
 DiscImageResult OpenDiscImage(const std::filesystem::path& path) {
     const unrar::VolumeFile file(path.string());
     if (!file.IsOpen()) {
         return {std::nullopt, "The disc image " + Quoted(path) + " cannot be read."};
     }
-    if (SniffTrack(FileReader(file), 0)) {
-        return ReadTrack(path, path, 0, 0);
+    if (file.Size() == 0) {
+        return {std::nullopt, "The disc image " + Quoted(path) + " is empty."};
     }
-    if (file.Size() <= kMaxCueBytes) {
+    const ReadAt read = FileReader(file);
+    if (const auto layout = SniffTrack(read, 0)) {
+        return ReadTrack(path, path, file, *layout, std::nullopt);
+    }
+    if (file.Size() <= kMaxDescriptorBytes) {
         const std::string text = ReadSmallFile(file);
+        const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
         if (LooksLikeCueSheet(text)) {
-            const auto track = FirstDataTrack(text);
-            if (!track) {
-                return {std::nullopt, "The cue sheet " + Quoted(path) + " names no data track."};
-            }
-            const auto data_file = FindBeside(path, track->file);
-            if (!data_file) {
-                return {std::nullopt, "The cue sheet " + Quoted(path) + " names the file \"" + track->file +
-                                          "\", which is missing."};
-            }
-            return ReadTrack(*data_file, *data_file, track->start_byte, track->sector_size);
+            return OpenTracks(path, "cue sheet", CueSheetTracks(text));
         }
+        if (LooksLikeCcd(text)) {
+            return OpenTracks(path, "clone descriptor", CcdTracks(text));
+        }
+        if (LooksLikeMds(bytes)) {
+            return OpenTracks(path, "media descriptor", MdsTracks(bytes));
+        }
+    }
+    if (const TrackPlaces nrg = NrgTracks(read, file.Size()); !nrg.tracks.empty() || !nrg.problem.empty()) {
+        return OpenTracks(path, "disc image", nrg);
+    }
+    if (const auto remedy = ForeignImageRemedy(read, file.Size())) {
+        return {std::nullopt, "The disc image " + Quoted(path) + " cannot be opened: " + *remedy};
     }
     return {std::nullopt, Quoted(path) + " is not a disc image (no ISO 9660 file system was found)."};
 }

@@ -26,8 +26,12 @@ struct DiscImageResult {
     std::string error; // for the user, naming the file, when there is no image
 };
 
-// Opens an ISO 9660 image, a raw image of 2352-byte sectors (Mode 1 or Mode 2 Form 1) or a cue sheet naming
-// one (its first data track). The kind comes from the content, never from the extension.
+// Opens a disc in any shape this program reads: an ISO 9660 image, a raw image of 2352-byte sectors (Mode 1
+// or Mode 2 Form 1), or a descriptor naming its tracks: a cue sheet (one file for the disc or one per track),
+// a media descriptor (.mds, version 1), a clone descriptor (.ccd) or an image with its track information at
+// its end (.nrg). The first data track with a file system is the disc's, wherever it lies on the disc. The
+// kind comes from the content, never from the extension. Images of kinds it does not read (CHD, ECM,
+// DiscJuggler) are refused with how to convert them.
 DiscImageResult OpenDiscImage(const std::filesystem::path& path);
 
 } // namespace tavox

@@ -89,6 +89,7 @@ std::optional<VolumeInfo> ParseVolumeDescriptors(std::span<const std::uint8_t> d
     info.serial = CdSerialNumber(joliet ? *joliet : *primary);
     const std::uint32_t blocks = ReadLe32(*primary, 80);
     const std::uint32_t block_size = ReadLe16(*primary, 128);
+    info.root_sector = ReadLe32(*primary, 158); // the extent of the root's directory record at 156
     info.volume_bytes = std::uint64_t{blocks} * (block_size == 0 ? kSector : block_size);
     std::array<char, 17> digest{};
     std::snprintf(digest.data(), digest.size(), "%016llx",

@@ -13,6 +13,7 @@ struct VolumeInfo {
     std::uint32_t serial = 0;       // as Windows reports it for the disc
     std::uint64_t volume_bytes = 0; // the volume space size in bytes: no file on the disc can be larger
     std::string identity;           // names the disc in the cache: the label made safe plus a digest
+    std::uint32_t root_sector = 0;  // where the root directory starts, as the disc counts its sectors
 };
 
 // Descriptors are read from sector 16 until the terminator, at most this many.

@@ -128,20 +128,129 @@ TEST_F(DiscImageTest, FollowsACueSheetToTheFirstDataTrack) {
     EXPECT_TRUE(UnpacksWhole(dir_ / "disc.cue"));
 }
 
+// Every shape its makers write, made from the same disc: the disc comes out whole, and is the same disc.
+TEST_F(DiscImageTest, OpensEveryShapeOfTheSameDisc) {
+    using enum test::DiscShape;
+    const fs::path iso = Iso();
+    const auto plain = OpenDiscImage(iso).image;
+    ASSERT_TRUE(plain);
+    const fs::path later = dir_ / "later.iso";
+    ASSERT_TRUE(test::MakeLaterSessionIso(dir_ / "tree", later, "TAVOX_9812", test::kAudioFirstDataSector));
+    int made = 0;
+    for (const test::DiscShape shape :
+         {NrgDiscAtOnce, NrgDiscAtOnceOld, NrgTrackAtOnce, Mds, Ccd, CueOnePerTrack, CueAudioFirst}) {
+        const fs::path folder = dir_ / ("shape" + std::to_string(++made));
+        fs::create_directory(folder);
+        const fs::path path =
+            test::MakeDiscShape(shape == CueAudioFirst ? later : iso, folder / "Disc", shape);
+        SCOPED_TRACE(path.filename().string() + " of shape " + std::to_string(made));
+        EXPECT_TRUE(UnpacksWhole(path));
+        if (shape != CueAudioFirst) { // a disc mastered for a second session is another disc
+            const auto image = OpenDiscImage(path).image;
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->volume.identity, plain->volume.identity);
+        }
+    }
+}
+
+// Our writers must lay each shape out as its maker does, or they could share a misreading with our reader:
+// Debian's converters read each back to the ISO it was made from.
+TEST_F(DiscImageTest, ConvertersReadOurShapesBackToTheIso) {
+    using enum test::DiscShape;
+    const fs::path iso = Iso();
+    struct Case {
+        test::DiscShape shape;
+        std::string image;                // the file the converter reads, in the shape's folder
+        std::vector<std::string> command; // "IN" and "OUT" stand for the files
+        std::string output;
+    };
+    const std::vector<Case> cases = {
+        {NrgDiscAtOnce, "Disc.nrg", {"nrg2iso", "IN", "OUT"}, "out.iso"},
+        {NrgDiscAtOnce, "Disc.nrg", {"iat", "IN", "OUT"}, "out.iso"},
+        {Mds, "Disc.mdf", {"mdf2iso", "IN", "OUT"}, "out.iso"},
+        {Mds, "Disc.mdf", {"iat", "IN", "OUT"}, "out.iso"},
+        {Ccd, "Disc.img", {"ccd2iso", "IN", "OUT"}, "out.iso"},
+        {CueOnePerTrack, "Disc (Track 1).bin", {"bchunk", "IN", "one.cue", "out"}, "out01.iso"},
+    };
+    int made = 0;
+    for (const Case& check : cases) {
+        const fs::path folder = dir_ / ("converted" + std::to_string(++made));
+        fs::create_directory(folder);
+        test::MakeDiscShape(iso, folder / "Disc", check.shape);
+        // bchunk reads one file: it is given the sheet's first file and track.
+        const std::string cue = test::ReadFile(folder / "Disc.cue");
+        test::WriteFile(folder / "one.cue", cue.substr(0, cue.find("FILE", 1)));
+        std::vector<std::string> command = check.command;
+        for (std::string& word : command) {
+            word = word == "IN"             ? (folder / check.image).string()
+                   : word == "OUT"          ? (folder / check.output).string()
+                   : word == "out"          ? (folder / "out").string()
+                   : word.ends_with(".cue") ? (folder / word).string()
+                                            : word;
+        }
+        SCOPED_TRACE(command.front() + " " + check.image);
+        if (!test::RunQuietly({"sh", "-c", "command -v " + command.front()})) {
+            continue; // the converter is not installed
+        }
+        ASSERT_TRUE(test::RunQuietly(command));
+        // nrg2iso copies the track information after the sectors too.
+        const std::string iso_bytes = test::ReadFile(iso);
+        EXPECT_EQ(test::ReadFile(folder / check.output).substr(0, iso_bytes.size()), iso_bytes);
+    }
+}
+
 TEST_F(DiscImageTest, RefusesWhatIsNoDiscImageNamingTheFile) {
     test::WriteFile(dir_ / "notes.iso", std::string(64 * 1024, 'x'));
     test::WriteFile(dir_ / "missing.cue",
                     "FILE \"gone.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n");
     test::WriteFile(dir_ / "audio.cue", "FILE \"music.bin\" BINARY\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n");
     test::WriteFile(dir_ / "empty.iso", "");
+    // Descriptors that would lead out of their folder or claim what no CD holds.
+    test::WriteFile(dir_ / "climb.cue",
+                    "FILE \"..\\secret.bin\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
+    test::WriteFile(dir_ / "rooted.cue",
+                    "FILE \"/etc/passwd\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
+    test::WriteFile(dir_ / "drive.cue",
+                    "FILE \"C:\\DISC.BIN\" BINARY\n TRACK 01 MODE1/2352\n INDEX 01 00:00:00\n");
+    std::string thousand = "FILE \"disc.bin\" BINARY\n";
+    for (int track = 1; track <= 1000; ++track) {
+        thousand += " TRACK " + std::to_string(track) + " MODE1/2352\n  INDEX 01 00:00:00\n";
+    }
+    test::WriteFile(dir_ / "thousand.cue", thousand);
+    test::WriteFile(dir_ / "climb.ccd", "[CloneCD]\n[TRACK 1000]\nMODE=1\nINDEX 1=0\n");
+    test::WriteFile(dir_ / "scrambled.ccd",
+                    "[CloneCD]\n[Disc]\nDataTracksScrambled=1\n[TRACK 1]\nMODE=1\nINDEX 1=0\n");
+    // The footer of an .nrg pointing past its end, and at itself.
+    test::WriteFile(dir_ / "beyond.nrg",
+                    std::string(4096, '\0') + "NER5" + std::string("\0\0\0\0\x7f\0\0\0", 8));
+    test::WriteFile(dir_ / "itself.nrg", std::string(4096, '\0') + "NERO" + std::string("\0\0\x10\0", 4));
+    std::string mds(88, '\0');
+    mds.replace(0, 16, "MEDIA DESCRIPTOR");
+    mds[16] = 1;
+    mds[20] = 1;
+    mds[80] = static_cast<char>(0xF0); // the sessions beyond the descriptor
+    test::WriteFile(dir_ / "beyond.mds", mds);
+    mds[16] = 2;
+    test::WriteFile(dir_ / "version2.mds", mds);
+    test::WriteFile(dir_ / "disc.chd", "MComprHD" + std::string(4096, '\0'));
+    test::WriteFile(dir_ / "disc.bin.ecm", std::string("ECM\0", 4) + std::string(4096, '\x55'));
+    test::WriteFile(dir_ / "disc.cdi",
+                    std::string(4096, '\x55') + std::string("\x06\0\0\x80\x00\x0c\0\0", 8));
     struct Case {
         std::string file;
         std::string says;
     };
     for (const Case& bad :
          {Case{"notes.iso", "is not a disc image"}, Case{"missing.cue", "\"gone.bin\", which is missing"},
-          Case{"audio.cue", "names no data track"}, Case{"empty.iso", "is not a disc image"},
-          Case{"absent.iso", "cannot be read"}}) {
+          Case{"audio.cue", "names no data track"}, Case{"empty.iso", "is empty"},
+          Case{"absent.iso", "cannot be read"}, Case{"climb.cue", "lies outside its folder"},
+          Case{"rooted.cue", "lies outside its folder"}, Case{"drive.cue", "lies outside its folder"},
+          Case{"thousand.cue", "more than 99 tracks"}, Case{"climb.ccd", "a CD cannot hold"},
+          Case{"scrambled.ccd", "scrambling of data tracks switched off"},
+          Case{"beyond.nrg", "points beyond"}, Case{"itself.nrg", "points beyond"},
+          Case{"beyond.mds", "beyond the descriptor"}, Case{"version2.mds", "iat IMAGE.mdf IMAGE.iso"},
+          Case{"disc.chd", "chdman extractcd"}, Case{"disc.bin.ecm", "unecm"},
+          Case{"disc.cdi", "DiscJuggler"}}) {
         SCOPED_TRACE(bad.file);
         const DiscImageResult opened = OpenDiscImage(dir_ / bad.file);
         EXPECT_FALSE(opened.image);
@@ -192,29 +301,32 @@ TEST(SafeRelativePath, KeepsNamesInsideTheTarget) {
     }
 }
 
-TEST(CueSheet, FindsTheFirstDataTrackAndItsStart) {
-    const auto track =
-        FirstDataTrack("REM made by hand\nFILE Disc.bin BINARY\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n"
+TEST(CueSheet, FindsTheDataTracksAndTheirStarts) {
+    const TrackPlaces one =
+        CueSheetTracks("REM made by hand\nFILE Disc.bin BINARY\n TRACK 01 AUDIO\n  INDEX 00 00:00:00\n"
                        "  INDEX 01 00:00:32\n TRACK 02 mode1/2048\n  INDEX 01 01:00:10\n"
                        " TRACK 03 MODE2/2352\n  INDEX 01 02:00:00\n");
-    ASSERT_TRUE(track);
-    EXPECT_EQ(track->file, "Disc.bin");
-    EXPECT_EQ(track->sector_size, 2048u);
-    EXPECT_EQ(track->start_byte, (60u * 75 + 10) * 2048);
+    ASSERT_EQ(one.tracks.size(), 2u);
+    EXPECT_EQ(one.tracks[0].file, "Disc.bin");
+    EXPECT_EQ(one.tracks[0].sector_size, 2048u);
+    EXPECT_EQ(one.tracks[0].start_byte, (60u * 75 + 10) * 2048);
+    EXPECT_EQ(one.tracks[1].start_byte, 2u * 60 * 75 * 2352);
     // A data track in a second file starts in that file.
-    const auto second =
-        FirstDataTrack("FILE \"a b.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
+    const TrackPlaces second =
+        CueSheetTracks("FILE \"a b.wav\" WAVE\n TRACK 01 AUDIO\n  INDEX 01 00:00:00\n"
                        "FILE \"data track.bin\" BINARY\n TRACK 02 MODE1/2352\n  INDEX 01 00:00:00\n");
-    ASSERT_TRUE(second);
-    EXPECT_EQ(second->file, "data track.bin");
-    EXPECT_EQ(second->start_byte, 0u);
+    ASSERT_EQ(second.tracks.size(), 1u);
+    EXPECT_EQ(second.tracks[0].file, "data track.bin");
+    EXPECT_EQ(second.tracks[0].start_byte, 0u);
 }
 
 TEST(CueSheet, RefusesMalformedPositionsAndBinaryFiles) {
-    EXPECT_FALSE(FirstDataTrack("FILE a.bin BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:61:00\n"));
-    EXPECT_FALSE(FirstDataTrack("FILE a.bin BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:75\n"));
-    EXPECT_FALSE(FirstDataTrack("FILE a.bin BINARY\n TRACK 01 MODE1/1234\n  INDEX 01 00:00:00\n"));
-    EXPECT_FALSE(FirstDataTrack("TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n"));
+    for (const char* malformed : {"FILE a.bin BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:61:00\n",
+                                  "FILE a.bin BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:75\n",
+                                  "FILE a.bin BINARY\n TRACK 01 MODE1/1234\n  INDEX 01 00:00:00\n",
+                                  "TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n"}) {
+        EXPECT_TRUE(CueSheetTracks(malformed).tracks.empty()) << malformed;
+    }
     EXPECT_TRUE(LooksLikeCueSheet("FILE a.bin BINARY\r\n TRACK 01 MODE1/2352\r\n"));
     EXPECT_FALSE(LooksLikeCueSheet(std::string("FILE a.bin BINARY\n\0 TRACK 01 MODE1/2352\n", 41)));
     EXPECT_FALSE(LooksLikeCueSheet("TRACK 01 MODE1/2352\nFILE a.bin BINARY\n"));
