@@ -247,15 +247,17 @@ std::string ItemArchive(const ItemView& item, const WindowsPrograms* windows) {
     for (const std::string& program : programs) {
         archive.entries.push_back(rw::File(program, ArchivedProgram(windows, program, what)));
     }
-    if (!item.setup_name.empty() && windows != nullptr) {
+    if (!item.setup_name.empty()) {
         const std::string setup(item.setup_name);
-        archive.entries.push_back(rw::File(setup, windows->setup));
-        const std::string steps =
-            UnpackedSetupSteps(setup, programs.empty() ? setup : programs.front(), item.name);
-        archive.entries.push_back(rw::File(StepsFileOf(setup), CdText(steps).value_or("")));
-    } else if (!item.setup_name.empty()) {
-        archive.entries.push_back(rw::File(
-            std::string(item.setup_name), ArchivedProgram(nullptr, item.setup_name, "the setup of " + what)));
+        if (windows == nullptr) {
+            archive.entries.push_back(
+                rw::File(setup, ArchivedProgram(nullptr, setup, "the setup of " + what)));
+        } else {
+            const std::string steps =
+                UnpackedSetupSteps(setup, programs.empty() ? setup : programs.front(), item.name);
+            archive.entries.push_back(rw::File(setup, windows->setup));
+            archive.entries.push_back(rw::File(StepsFileOf(setup), CdText(steps).value_or("")));
+        }
     }
     if (!item.readmename.empty()) {
         archive.entries.push_back(rw::File(std::string(item.readmename), CdText(Readme(item)).value_or("")));
