@@ -89,4 +89,9 @@ if(TARGET unit_catalogue)
         TAVOX_SAMPLE_CD="${TAVOX_STAND_IN_CD_DIR}"
         TAVOX_MAKE_SAMPLE_CD="$<TARGET_FILE:make-sample-cd>"
         TAVOX_DOS_PROGRAMS="${TAVOX_DOS_PROGRAMS_DIR}")
+    # The steps of the real setups are checked where the CD carries them.
+    if(windows_programs)
+        set_property(SOURCE ${PROJECT_SOURCE_DIR}/tests/unit/catalogue/sample_cd_steps_tests.cpp APPEND
+            PROPERTY COMPILE_DEFINITIONS TAVOX_WINDOWS_SAMPLE_CD="${TAVOX_SAMPLE_CD_DIR}")
+    endif()
 endif()
