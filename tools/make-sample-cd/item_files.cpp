@@ -154,23 +154,32 @@ std::optional<DosPrograms> ReadDosPrograms(const std::filesystem::path& dir) {
     return programs;
 }
 
-void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPrograms& dos, CdFiles& files) {
+void WriteShownProgram(CdFiles& files, const WindowsPrograms* windows, std::string_view cd_path,
+                       std::string_view what) {
+    if (windows != nullptr) {
+        files.Bytes(cd_path, windows->game);
+    } else {
+        files.Program(cd_path, ProgramStandIn(cd_path.substr(cd_path.rfind('\\') + 1), what));
+    }
+}
+
+void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPrograms& dos,
+                    const WindowsPrograms* windows, CdFiles& files) {
     if (!item.readmename.empty()) {
         files.Text(ItemPath(item, item.readmename), Readme(item));
     }
+    const std::string game = "the game \"" + std::string(item.name) + "\"";
     // Items that run from the CD carry their programs in their directory.
     if (item.install_type == 0 || item.install_type == 10) {
         for (const std::string& program : ProgramsOf(item.gamename)) {
-            files.Program(ItemPath(item, program),
-                          ProgramStandIn(program, "the game \"" + std::string(item.name) + "\""));
+            WriteShownProgram(files, windows, ItemPath(item, program), game);
         }
         if (!item.setup_name.empty()) {
-            files.Program(ItemPath(item, item.setup_name),
-                          ProgramStandIn(item.setup_name, "the setup of \"" + std::string(item.name) + "\""));
+            WriteShownProgram(files, windows, ItemPath(item, item.setup_name), "the setup of " + game);
         }
     }
     if (IsArchiveName(item.install_name)) {
-        files.Bytes(ItemPath(item, item.install_name), ItemArchive(item));
+        files.Bytes(ItemPath(item, item.install_name), ItemArchive(item, windows));
     }
     const StandIn& recipe = *item.stand_in;
     if (recipe.installer.empty()) {
@@ -180,23 +189,35 @@ void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPr
     const auto script_item = [&](std::string_view file_name) {
         return ScriptItem{file_name, item.name, item.reg_uninstall, reg_tool};
     };
+    // A setup or uninstaller: the real program with its steps beside it, or its stand-in script.
+    const auto write_setup = [&](const std::string& cd_path, std::string_view file_name, bool uninstalls) {
+        if (windows != nullptr) {
+            const ScriptItem steps_item = script_item(file_name);
+            files.Bytes(cd_path, windows->setup);
+            files.Text(cd_path.substr(0, cd_path.rfind('\\') + 1) + StepsFileOf(file_name),
+                       uninstalls ? UninstallSteps(recipe, payload, steps_item)
+                                  : SetupSteps(recipe, payload, steps_item));
+        } else {
+            files.Program(cd_path, uninstalls ? UninstallerScript(recipe, payload, script_item(file_name))
+                                              : InstallerScript(recipe, payload, script_item(file_name)));
+        }
+    };
     if (recipe.dos) {
         files.Bytes(ItemPath(item, recipe.installer), dos.installer);
     } else {
-        files.Program(ItemPath(item, recipe.installer),
-                      InstallerScript(recipe, payload, script_item(recipe.installer)));
+        write_setup(ItemPath(item, recipe.installer), recipe.installer, false);
     }
     const std::string data_dir = ItemPath(item, "DATA\\");
     for (const PayloadFile& file : payload) {
         if (recipe.dos && file.program) {
             files.Bytes(data_dir + file.name, dos.game);
         } else if (file.name == recipe.uninstaller) {
-            files.Program(data_dir + file.name, UninstallerScript(recipe, payload, script_item(file.name)));
+            write_setup(data_dir + file.name, file.name, true);
         } else if (file.name == item.readmename) {
             files.Text(data_dir + file.name, Readme(item));
         } else if (file.program) {
-            files.Program(data_dir + file.name,
-                          ProgramStandIn(file.name, "a program of \"" + std::string(item.name) + "\""));
+            WriteShownProgram(files, windows, data_dir + file.name,
+                              "a program of \"" + std::string(item.name) + "\"");
         } else {
             files.Bytes(data_dir + file.name, DataFileContent(file.name));
         }
@@ -205,8 +226,7 @@ void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPr
         files.Bytes(data_dir + std::string(recipe.system_file), DataFileContent(recipe.system_file));
     }
     if (recipe.uninstaller_place == UninstallerPlace::OnCd) {
-        files.Program(ItemPath(item, recipe.uninstaller),
-                      UninstallerScript(recipe, payload, script_item(recipe.uninstaller)));
+        write_setup(ItemPath(item, recipe.uninstaller), recipe.uninstaller, true);
     }
 }
 
@@ -214,20 +234,30 @@ bool IsArchiveName(std::string_view name) {
     return tavox::EndsWithIgnoringAsciiCase(name, ".RAR");
 }
 
-std::string WindowsStandIn(std::string_view file_name, std::string_view what) {
-    return "MZ\n" + ProgramStandIn(file_name, what);
+std::string ArchivedProgram(const WindowsPrograms* windows, std::string_view file_name,
+                            std::string_view what) {
+    return windows != nullptr ? windows->game : "MZ\n" + ProgramStandIn(file_name, what);
 }
 
-std::string ItemArchive(const ItemView& item) {
+std::string ItemArchive(const ItemView& item, const WindowsPrograms* windows) {
     namespace rw = tavox::rar_writer;
     rw::Archive archive;
     const std::string what = "the game \"" + std::string(item.name) + "\"";
-    for (const std::string& program : ProgramsOf(item.gamename)) {
-        archive.entries.push_back(rw::File(program, WindowsStandIn(program, what)));
+    const std::vector<std::string> programs = ProgramsOf(item.gamename);
+    for (const std::string& program : programs) {
+        archive.entries.push_back(rw::File(program, ArchivedProgram(windows, program, what)));
     }
     if (!item.setup_name.empty()) {
-        archive.entries.push_back(
-            rw::File(std::string(item.setup_name), WindowsStandIn(item.setup_name, "the setup of " + what)));
+        const std::string setup(item.setup_name);
+        if (windows == nullptr) {
+            archive.entries.push_back(
+                rw::File(setup, ArchivedProgram(nullptr, setup, "the setup of " + what)));
+        } else {
+            const std::string steps =
+                UnpackedSetupSteps(setup, programs.empty() ? setup : programs.front(), item.name);
+            archive.entries.push_back(rw::File(setup, windows->setup));
+            archive.entries.push_back(rw::File(StepsFileOf(setup), CdText(steps).value_or("")));
+        }
     }
     if (!item.readmename.empty()) {
         archive.entries.push_back(rw::File(std::string(item.readmename), CdText(Readme(item)).value_or("")));

@@ -1,10 +1,11 @@
 #pragma once
 
 // The files of one demo or readers' item on the CD: its readme, the programs that run from the CD, and its
-// stand-in installer with the payload that it copies.
+// installer with the payload that it copies: real Windows programs where they were built, else stand-ins.
 
 #include "cd_files.h"
 #include "sample_tables.h"
+#include "setup_steps.h"
 #include "stand_in_scripts.h"
 
 #include <filesystem>
@@ -58,16 +59,24 @@ struct DosPrograms {
 // Nothing when one of them cannot be read.
 std::optional<DosPrograms> ReadDosPrograms(const std::filesystem::path& dir);
 
-void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPrograms& dos, CdFiles& files);
+// `windows` null: the stand-in scripts take the place of the Windows programs.
+void WriteItemFiles(const ItemView& item, std::string_view reg_tool, const DosPrograms& dos,
+                    const WindowsPrograms* windows, CdFiles& files);
+
+// A Windows program that only has to run and show itself (a game, shareware, an update): the real one, or
+// a stand-in that ends.
+void WriteShownProgram(CdFiles& files, const WindowsPrograms* windows, std::string_view cd_path,
+                       std::string_view what);
 
 bool IsArchiveName(std::string_view name);
 
-// A program of an archive: a Windows program to the menu (it starts with "MZ"), whose second line on is the
-// stand-in script that the sample runner carries out in Wine's place.
-std::string WindowsStandIn(std::string_view file_name, std::string_view what);
+// A program of an archive: the real game program, or a Windows program to the menu (it starts with "MZ")
+// whose second line on is the stand-in script that the sample runner carries out in Wine's place.
+std::string ArchivedProgram(const WindowsPrograms* windows, std::string_view file_name,
+                            std::string_view what);
 
 // The RAR archive of an item that unpacks: its programs, setup, readme and data files, as many files in all
 // as the catalogue says it holds.
-std::string ItemArchive(const ItemView& item);
+std::string ItemArchive(const ItemView& item, const WindowsPrograms* windows);
 
 } // namespace sample_cd

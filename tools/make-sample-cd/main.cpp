@@ -1,5 +1,6 @@
 // make-sample-cd: writes a complete sample issue of the TAVOX CD (Czech edition, 12/98) into a directory,
-// with stand-in installers that work on the machine that the menu gives them in WINEPREFIX.
+// with real Windows setups and games where they were built with MinGW, else with stand-in installers that
+// work on the machine that the menu gives them in WINEPREFIX.
 
 #include "output_dir.h"
 #include "sample_cd.h"
@@ -14,13 +15,15 @@
 namespace {
 
 constexpr std::string_view kUsage =
-    "Usage: make-sample-cd OUT --dos-programs DIR [--reg-tool PATH]\n"
+    "Usage: make-sample-cd OUT --dos-programs DIR [--windows-programs DIR] [--reg-tool PATH]\n"
     "\n"
     "Writes a sample TAVOX CD into the directory OUT, replacing what an earlier run\n"
     "wrote there. A directory that is not empty and was not written by this tool is\n"
     "left alone. The stand-in installers register their uninstallers with the\n"
     "reg-like tool PATH (default: tavox-reg, looked up in PATH when they run).\n"
-    "DIR holds the CD's DOS programs: INSTALL.EXE, ZUBR.EXE and WRITEINI.EXE.\n";
+    "--dos-programs names the CD's DOS programs: INSTALL.EXE, ZUBR.EXE and WRITEINI.EXE.\n"
+    "--windows-programs names its Windows programs, SETUP.EXE and GAME.EXE; without\n"
+    "them, scripts stand in for the Windows programs.\n";
 
 void Print(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);
@@ -37,6 +40,7 @@ struct Options {
     std::filesystem::path out;
     std::string reg_tool = "tavox-reg";
     std::filesystem::path dos_programs;
+    std::optional<std::filesystem::path> windows_programs;
 };
 
 std::optional<Options> ParseOptions(const std::vector<std::string_view>& arguments) {
@@ -48,6 +52,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string_view>& argumen
         } else if (arguments[i] == "--dos-programs" && i + 1 < arguments.size() &&
                    !arguments[i + 1].empty()) {
             options.dos_programs = arguments[++i];
+        } else if (arguments[i] == "--windows-programs" && i + 1 < arguments.size() &&
+                   !arguments[i + 1].empty()) {
+            options.windows_programs = arguments[++i];
         } else if (!have_out && !arguments[i].empty() && !arguments[i].starts_with("-")) {
             options.out = arguments[i];
             have_out = true;
@@ -83,7 +90,8 @@ int main(int argc, char** argv) {
     if (const auto error = sample_cd::PrepareOutputDir(options->out)) {
         return Fail(*error);
     }
-    if (const auto error = sample_cd::WriteSampleCd(options->out, options->reg_tool, options->dos_programs)) {
+    if (const auto error = sample_cd::WriteSampleCd(options->out, options->reg_tool, options->dos_programs,
+                                                    options->windows_programs)) {
         return Fail(*error);
     }
     return 0;
