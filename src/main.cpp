@@ -12,6 +12,7 @@
 #include "platform/machine.h"
 #include "platform/sound_output.h"
 #include "platform/start_form.h"
+#include "shelf/shelf_command.h"
 #include "version.h"
 
 #include <QApplication>
@@ -22,7 +23,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -35,6 +38,7 @@ struct Options {
     std::optional<char> cd_drive;
     tavox::ProcessConfig process;
     std::optional<QString> snapshot;
+    bool select_given_wrong = false;
 };
 
 // The version and the help are asked for where there may be no display, so they are answered before the
@@ -89,6 +93,17 @@ Options ParseOptions(const QCoreApplication& app) {
         {QStringLiteral("screen-width"), QStringLiteral("Screen width to assume."), QStringLiteral("N")},
         {QStringLiteral("snapshot"), QStringLiteral("Write the screen after start-up to FILE.png and exit."),
          QStringLiteral("FILE")},
+        {QStringLiteral("select"),
+         QStringLiteral("Show this item once the disc is open: a page (Demos, Shareware, Updates, Readers, "
+                        "HotShots) and the item's number on it, as in Demos:3."),
+         QStringLiteral("PAGE:ITEM")},
+        {QStringLiteral("list"),
+         QStringLiteral(
+             "Print the discs of a folder, one a line: issue, year-month, items, path (no display).")},
+        {QStringLiteral("search"),
+         QStringLiteral("Print the items of a folder's discs that match every word: issue, page, item, "
+                        "installed or not, path (no display)."),
+         QStringLiteral("WORDS")},
     };
     parser.addOptions(options);
     parser.process(app);
@@ -128,6 +143,10 @@ Options ParseOptions(const QCoreApplication& app) {
     result.startup.screen_width = IntegerOption(parser, QStringLiteral("screen-width"));
     if (parser.isSet(QStringLiteral("snapshot"))) {
         result.snapshot = parser.value(QStringLiteral("snapshot"));
+    }
+    if (parser.isSet(QStringLiteral("select"))) {
+        result.startup.select = tavox::ReadPageItem(parser.value(QStringLiteral("select")).toStdString());
+        result.select_given_wrong = !result.startup.select;
     }
     return result;
 }
@@ -187,6 +206,10 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::vector<std::string> arguments(argv + 1, argv + argc);
+        tavox::AsksForShelfCommand(arguments)) {
+        return tavox::RunShelfCommand(arguments);
+    }
     if (AsksFor(argc, argv, {"--version", "-v"})) {
         std::fputs("tavox95 " TAVOX_VERSION "\n", stdout);
         return 0;
@@ -204,6 +227,10 @@ int main(int argc, char* argv[]) {
     if (const auto error = tavox::CreateMachineLayout(options.machine_dir)) {
         std::fputs((*error + "\n").c_str(), stderr);
         return 1;
+    }
+    if (options.select_given_wrong) {
+        std::fputs("--select takes a page and an item's number on it, as in Demos:3.\n", stderr);
+        return 2;
     }
     if (options.start.disc_given_twice) {
         std::fputs("Give the disc either as an argument or with --cd, not both.\n", stderr);

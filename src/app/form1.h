@@ -6,6 +6,7 @@
 #include "app/string_table.h"
 #include "catalogue/detection.h"
 #include "presentation/widgets.h"
+#include "shelf/page_item.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -26,6 +27,7 @@ struct StartupOptions {
     std::string program_path;   // the program's own Windows path ("D:\TAVOX\TAVOX95.EXE")
     std::optional<int> depth;   // bits per pixel instead of the screen's
     std::optional<int> screen_width;
+    std::optional<PageItem> select; // the item to show once the catalogue is loaded
 };
 
 // The services the main window works through: the machine (files, registry, drives), the sound output and
@@ -47,6 +49,8 @@ public:
     // Start-up and end.
     bool FormCreate();   // false when the program must end (no CD)
     bool FormActivate(); // false when the program must end (no catalogue)
+    // Opens the page of that kind, when the bar has it, and moves to the item as the Down key would.
+    void SelectPageItem(const PageItem& select);
     void FormDestroy();
     // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.
     void PlayWAV(const char* resource);
