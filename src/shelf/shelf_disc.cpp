@@ -5,6 +5,7 @@
 #include "catalogue/picture_names.h"
 #include "catalogue/text_helpers.h"
 #include "platform/ascii.h"
+#include "platform/atomic_file.h"
 #include "platform/code_page.h"
 #include "platform/disc/disc_files.h"
 #include "platform/disc/disc_search.h"
@@ -43,14 +44,8 @@ constexpr std::array kPageNames = {
 class MemoryProfile {
 public:
     explicit MemoryProfile(std::string_view bytes) : fd_(::memfd_create("catalogue", MFD_CLOEXEC)) {
-        std::size_t done = 0;
-        while (fd_.Valid() && done < bytes.size()) {
-            const ssize_t written = ::write(fd_.Get(), bytes.data() + done, bytes.size() - done);
-            if (written <= 0) {
-                fd_.Reset();
-                break;
-            }
-            done += static_cast<std::size_t>(written);
+        if (fd_.Valid() && !WriteAll(fd_.Get(), bytes)) {
+            fd_.Reset();
         }
     }
     std::optional<ProfileFile> File() const {
@@ -277,16 +272,10 @@ std::optional<std::string> ReadSmallFile(const fs::path& path) {
     if (!fd.Valid()) {
         return std::nullopt;
     }
-    std::string content(static_cast<std::size_t>(size), '\0');
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t got = ::read(fd.Get(), content.data() + done, content.size() - done);
-        if (got <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
+    std::string content;
+    if (!ReadAll(fd.Get(), content, static_cast<std::size_t>(size)) || content.size() > kMaxFileBytes) {
+        return std::nullopt;
     }
-    content.resize(done);
     return content;
 }
 
