@@ -3,6 +3,7 @@
 #include "app/disc_start.h"
 #include "app/entry_rule.h"
 #include "app/form1.h"
+#include "app/shelf_window.h"
 #include "catalogue/path_helpers.h"
 #include "installer/launcher.h"
 #include "platform/ascii.h"
@@ -12,6 +13,7 @@
 #include "platform/machine.h"
 #include "platform/sound_output.h"
 #include "platform/start_form.h"
+#include "shelf/last_shelf.h"
 #include "shelf/shelf_command.h"
 #include "version.h"
 
@@ -235,6 +237,15 @@ int main(int argc, char* argv[]) {
     if (options.start.disc_given_twice) {
         std::fputs("Give the disc either as an argument or with --cd, not both.\n", stderr);
         return 2;
+    }
+    // A folder of discs opens as a shelf; so does the last one, when started without a disc to show.
+    if (options.start.disc && tavox::IsShelfFolder(*options.start.disc)) {
+        return tavox::RunShelfWindow(*options.start.disc, options.machine_dir);
+    }
+    if (options.start.ask_for_disc && !tavox::FindMountedDisc()) {
+        if (const auto shelf = tavox::LastShelf()) {
+            return tavox::RunShelfWindow(*shelf, options.machine_dir);
+        }
     }
     const CdDirectory cd = FindCdDirectory(options.start);
     if (cd.exit_status) {

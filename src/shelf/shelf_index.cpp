@@ -132,7 +132,7 @@ ShelfIndex::ShelfIndex(const fs::path& file) {
               "\"; every disc is read again each time the shelf opens.";
     db_.reset();
     sqlite3* db = nullptr;
-    sqlite3_open(":memory:", &db);
+    sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     db_.reset(db);
     Execute(kSchema);
 }
@@ -141,8 +141,8 @@ ShelfIndex::~ShelfIndex() = default;
 
 bool ShelfIndex::OpenFile(const fs::path& file) {
     sqlite3* db = nullptr;
-    const int status =
-        sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int status = sqlite3_open_v2(
+        file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     db_.reset(db);
     if (status != SQLITE_OK) {
         return false;
@@ -236,8 +236,8 @@ std::size_t ShelfIndex::Refresh(const fs::path& folder, const ShelfProgress& pro
     Execute("COMMIT");
     for (std::size_t i = 0; i < to_read.size(); ++i) {
         const ShelfEntry& entry = *to_read[i];
-        if (progress) {
-            progress(i, to_read.size(), entry.path);
+        if (progress && !progress(i, to_read.size(), entry.path)) {
+            break;
         }
         ShelfReading reading = ReadShelfDisc(entry.path);
         ShelfEntry stored = entry;

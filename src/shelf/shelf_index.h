@@ -36,10 +36,13 @@ struct ShelfHit {
     std::string list_key;
 };
 
-// Told before each disc is read: how many were read so far, how many are to be read, and which is next.
+// Told before each disc is read: how many were read so far, how many are to be read, and which is next;
+// returning false ends the refresh there (what was read is kept).
 using ShelfProgress =
-    std::function<void(std::size_t done, std::size_t total, const std::filesystem::path& next)>;
+    std::function<bool(std::size_t done, std::size_t total, const std::filesystem::path& next)>;
 
+// One index may be refreshed on one thread while it is searched on another.
+// One index may be refreshed on one thread while it is searched on another.
 class ShelfIndex {
 public:
     // Opens the index file, making it and its folder when missing. A file that is damaged or not an index of
