@@ -40,6 +40,7 @@ struct Options {
     std::optional<char> cd_drive;
     tavox::ProcessConfig process;
     std::optional<QString> snapshot;
+    std::optional<tavox::PageItem> select; // the item to show once the disc is open
     bool select_given_wrong = false;
 };
 
@@ -147,8 +148,8 @@ Options ParseOptions(const QCoreApplication& app) {
         result.snapshot = parser.value(QStringLiteral("snapshot"));
     }
     if (parser.isSet(QStringLiteral("select"))) {
-        result.startup.select = tavox::ReadPageItem(parser.value(QStringLiteral("select")).toStdString());
-        result.select_given_wrong = !result.startup.select;
+        result.select = tavox::ReadPageItem(parser.value(QStringLiteral("select")).toStdString());
+        result.select_given_wrong = !result.select;
     }
     return result;
 }
@@ -238,14 +239,23 @@ int main(int argc, char* argv[]) {
         std::fputs("Give the disc either as an argument or with --cd, not both.\n", stderr);
         return 2;
     }
-    // A folder of discs opens as a shelf; so does the last one, when started without a disc to show.
+    // A folder of discs opens as a shelf; so does the last one, or one chosen, when there is no disc to show.
     if (options.start.disc && tavox::IsShelfFolder(*options.start.disc)) {
-        return tavox::RunShelfWindow(*options.start.disc, options.machine_dir);
+        return tavox::RunShelfWindow(*options.start.disc, options.machine_dir, options.snapshot);
     }
     if (options.start.ask_for_disc && !tavox::FindMountedDisc()) {
-        if (const auto shelf = tavox::LastShelf()) {
-            return tavox::RunShelfWindow(*shelf, options.machine_dir);
+        auto chosen = tavox::LastShelf();
+        if (!chosen) {
+            chosen = tavox::ChooseDisc(nullptr);
         }
+        if (!chosen) {
+            return 0; // the user chose no disc: nothing to do
+        }
+        if (tavox::IsShelfFolder(*chosen)) {
+            return tavox::RunShelfWindow(*chosen, options.machine_dir, options.snapshot);
+        }
+        options.start.disc = chosen->string();
+        options.start.ask_for_disc = false;
     }
     const CdDirectory cd = FindCdDirectory(options.start);
     if (cd.exit_status) {
@@ -304,6 +314,9 @@ int main(int argc, char* argv[]) {
     tavox::TForm1 form({machine, launcher, sound, messages}, options.startup);
     if (!form.FormCreate()) {
         return 1;
+    }
+    if (options.select) {
+        form.SelectOnStart(*options.select);
     }
     form.show();
     if (options.snapshot) {

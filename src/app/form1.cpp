@@ -289,8 +289,8 @@ void TForm1::showEvent(QShowEvent* event) {
         [this] {
             if (!FormActivate()) {
                 QCoreApplication::exit(1);
-            } else if (options.select) {
-                SelectPageItem(*options.select);
+            } else if (select_on_start_) {
+                SelectPageItem(*select_on_start_);
             }
         },
         Qt::QueuedConnection);

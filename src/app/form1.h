@@ -27,7 +27,6 @@ struct StartupOptions {
     std::string program_path;   // the program's own Windows path ("D:\TAVOX\TAVOX95.EXE")
     std::optional<int> depth;   // bits per pixel instead of the screen's
     std::optional<int> screen_width;
-    std::optional<PageItem> select; // the item to show once the catalogue is loaded
 };
 
 // The services the main window works through: the machine (files, registry, drives), the sound output and
@@ -51,6 +50,8 @@ public:
     bool FormActivate(); // false when the program must end (no catalogue)
     // Opens the page of that kind, when the bar has it, and moves to the item as the Down key would.
     void SelectPageItem(const PageItem& select);
+    // The item to show once the first activation has loaded the catalogue.
+    void SelectOnStart(const PageItem& select) { select_on_start_ = select; }
     void FormDestroy();
     // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.
     void PlayWAV(const char* resource);
@@ -230,6 +231,7 @@ private:
     std::array<FormLabel*, 9> section_labels_{};
     QColor text_color_ = Qt::black;
     bool activated_ = false;
+    std::optional<PageItem> select_on_start_;
     bool destroyed_ = false;
     int waits_ = 0;          // started programs being waited for, nested
     QtEventPump event_pump_; // keeps the window alive while the launcher waits

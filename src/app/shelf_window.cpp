@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QProcess>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tavox {
@@ -149,7 +150,7 @@ void ShelfWindow::StartScan() {
                 this,
                 [this, done, total] {
                     progress_ = Tr(language_, Text::Reading).arg(done + 1).arg(total);
-                    ShowRows();
+                    ShowRowsSoon();
                     ShowStatus();
                 },
                 Qt::QueuedConnection);
@@ -161,6 +162,9 @@ void ShelfWindow::StartScan() {
                 progress_.clear();
                 ShowRows();
                 ShowStatus();
+                if (scanned_) {
+                    scanned_();
+                }
             },
             Qt::QueuedConnection);
     });
@@ -183,7 +187,7 @@ void ShelfWindow::ShowRows() {
     list_->clear();
     if (words.isEmpty()) {
         int discs = 0;
-        for (const ShelfListing& listing : index_.Listings(folder_, true)) {
+        for (const ShelfListing& listing : index_.Listings(folder_, false)) {
             const QString path = QString::fromStdString(listing.path);
             auto* row = new QListWidgetItem(list_);
             row->setData(kPathRole, path);
@@ -206,12 +210,7 @@ void ShelfWindow::ShowRows() {
             row->setText(QString::fromStdString(IssueLabel(disc.cd_issue)) + QStringLiteral("    ") + date +
                          QStringLiteral("\n") +
                          Tr(language_, Text::Counts).arg(disc.demos).arg(disc.shareware).arg(disc.updates));
-            QImage picture;
-            if (picture.loadFromData(reinterpret_cast<const uchar*>(disc.picture.data()),
-                                     static_cast<int>(disc.picture.size()))) {
-                row->setIcon(QPixmap::fromImage(
-                    picture.scaled(list_->iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-            }
+            row->setIcon(Icon(listing.path));
         }
         title_->setText(QStringLiteral("TAVOX CD  ") + QString::fromStdString(folder_.filename().string()) +
                         QStringLiteral("  ·  ") + Tr(language_, Text::Discs).arg(discs));
@@ -238,6 +237,36 @@ void ShelfWindow::ShowRows() {
         }
     }
     list_->setCurrentRow(words.isEmpty() && current >= 0 ? std::min(current, list_->count() - 1) : 0);
+}
+
+void ShelfWindow::ShowRowsSoon() {
+    if (rows_due_) {
+        return;
+    }
+    rows_due_ = true;
+    QTimer::singleShot(250, this, [this] {
+        rows_due_ = false;
+        ShowRows();
+    });
+}
+
+QPixmap ShelfWindow::Icon(const std::string& path) {
+    const QString key = QString::fromStdString(path);
+    if (const auto found = icons_.constFind(key); found != icons_.constEnd()) {
+        return *found;
+    }
+    const std::string bytes = index_.Picture(path);
+    QImage picture;
+    QPixmap icon;
+    if (picture.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()))) {
+        // Drawn at the screen's own pixel size, so that it stays sharp under a scale factor.
+        const qreal ratio = list_->devicePixelRatioF();
+        icon = QPixmap::fromImage(
+            picture.scaled(list_->iconSize() * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        icon.setDevicePixelRatio(ratio);
+    }
+    icons_.insert(key, icon);
+    return icon;
 }
 
 void ShelfWindow::OpenRow(const QListWidgetItem* row) {
@@ -312,12 +341,17 @@ void ShelfWindow::paintEvent(QPaintEvent* event) {
     painter.drawLine(12, title_->geometry().bottom() + 2, width() - 12, title_->geometry().bottom() + 2);
 }
 
-int RunShelfWindow(const std::filesystem::path& folder, const std::filesystem::path& machine_dir) {
+int RunShelfWindow(const std::filesystem::path& folder, const std::filesystem::path& machine_dir,
+                   const std::optional<QString>& snapshot) {
     RememberShelf(folder);
     // The menus it starts get the options it was given, the folder left out.
     QStringList menu_arguments = QCoreApplication::arguments().mid(1);
     menu_arguments.removeAll(QString::fromStdString(folder.string()));
     ShelfWindow window(std::filesystem::absolute(folder), machine_dir, menu_arguments);
+    if (snapshot) {
+        window.OnScanned(
+            [&window, file = *snapshot] { QCoreApplication::exit(window.grab().save(file, "PNG") ? 0 : 1); });
+    }
     window.show();
     return QApplication::exec();
 }

@@ -8,10 +8,14 @@
 #include "shelf/shelf_index.h"
 #include "shelf/shelf_marks.h"
 
+#include <QHash>
+#include <QPixmap>
 #include <QWidget>
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <thread>
 
 class QLabel;
@@ -26,6 +30,9 @@ class ShelfWindow : public QWidget {
 public:
     // `menu_arguments` go to every menu the shelf starts (the machine, the runners).
     ShelfWindow(std::filesystem::path folder, std::filesystem::path machine_dir, QStringList menu_arguments);
+
+    // Called once the first scan has ended.
+    void OnScanned(std::function<void()> scanned) { scanned_ = std::move(scanned); }
     ~ShelfWindow() override;
     ShelfWindow(const ShelfWindow&) = delete;
     ShelfWindow& operator=(const ShelfWindow&) = delete;
@@ -39,6 +46,10 @@ private:
     void ShowRows();
     void OpenRow(const QListWidgetItem* row);
     void ShowStatus();
+    // Shows the rows again soon: a scan reports every disc, and the list is rebuilt at most a few times a
+    // second.
+    void ShowRowsSoon();
+    QPixmap Icon(const std::string& path);
 
     std::filesystem::path folder_;
     std::filesystem::path machine_dir_;
@@ -52,11 +63,16 @@ private:
     QLabel* status_ = nullptr;
     QProcess* menu_ = nullptr;
     QString progress_;
+    bool rows_due_ = false;
+    QHash<QString, QPixmap> icons_; // by the disc's path; read once, as the disc is shown first
     std::atomic<bool> stop_{false};
+    std::function<void()> scanned_;
     std::thread scan_;
 };
 
-// Shows the shelf of `folder` (and remembers it) until it is closed; returns the exit status.
-int RunShelfWindow(const std::filesystem::path& folder, const std::filesystem::path& machine_dir);
+// Shows the shelf of `folder` (and remembers it) until it is closed; returns the exit status. With a snapshot
+// file, writes the window to it (PNG) once the shelf is read, and ends.
+int RunShelfWindow(const std::filesystem::path& folder, const std::filesystem::path& machine_dir,
+                   const std::optional<QString>& snapshot);
 
 } // namespace tavox

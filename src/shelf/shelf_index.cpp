@@ -286,6 +286,12 @@ std::vector<ShelfListing> ShelfIndex::Listings(const fs::path& folder, bool with
     return listings;
 }
 
+std::string ShelfIndex::Picture(const std::string& path) const {
+    Statement row(db_.get(), "SELECT picture FROM files WHERE path = ?1");
+    row.Bind(1, path);
+    return row.Step() ? row.Text(0) : std::string();
+}
+
 std::vector<ShelfHit> ShelfIndex::Search(const fs::path& folder, std::string_view words) const {
     const std::string query = FullTextQuery(words);
     if (query.empty()) {

@@ -64,6 +64,9 @@ public:
     // Pictures only when asked for.
     std::vector<ShelfListing> Listings(const std::filesystem::path& folder, bool with_pictures) const;
 
+    // The picture of one disc, as Listings gives it.
+    std::string Picture(const std::string& path) const;
+
     // The items of the folder's discs that match every word (letter case and accents aside; a word matches
     // the beginning of a word of the item's names, maker or descriptions), by issue date, page and number.
     std::vector<ShelfHit> Search(const std::filesystem::path& folder, std::string_view words) const;

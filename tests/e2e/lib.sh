@@ -39,6 +39,8 @@ trap 'exit 1' INT TERM
 
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime"
+# The shelf opened last is remembered there: a start without a disc must not find the user's.
+export XDG_CONFIG_HOME="$work/config"
 
 # Keeps the screen as it is now beside the build, for a look at what went wrong.
 keep_screen() {

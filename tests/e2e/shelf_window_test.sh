@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # The shelf window on a folder of two issues of the sample CD: typing searches both, Enter starts the menu on
 # the chosen issue with the item selected, the menu's Exit brings the shelf back, and Escape twice closes it.
+# A later start without a disc opens the same shelf.
 # Usage: shelf_window_test.sh TAVOX95 SAMPLE_CD BUILD_DIR
 # shellcheck source=tests/e2e/lib.sh
 source "$(dirname "$(realpath "$0")")/lib.sh"
 
-export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config"
+export XDG_CACHE_HOME="$work/cache"
 shelf="$work/shelf"
 mkdir -p "$shelf"
 for disc in 1298:a 0399:b; do
@@ -48,5 +49,14 @@ xdotool windowfocus --sync "$(shelf_window)"
 key Escape Escape
 await_menu_exit
 expect "Escape clears the search, then closes the shelf" "$menu_status" 0
+
+# The front door: without an argument and a mounted disc, the shelf used last opens again.
+QT_QPA_PLATFORM=xcb "$e2e_program" --machine "$work/machine" --runner "" --opener true 2>>"$work/menu.log" &
+menu_pid=$!
+await "a start without a disc opens the last shelf" yes shown
+xdotool windowfocus --sync "$(shelf_window)"
+key Escape
+await_menu_exit
+expect "and Escape closes it" "$menu_status" 0
 
 exit "$failures"

@@ -21,6 +21,7 @@ class ShelfWindowTest : public testing::Test {
 protected:
     void SetUp() override {
         ::setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
+        fs::create_directories(shelf_);
         for (const auto& [name, issue] : {std::pair("a", "1298"), std::pair("b", "0399")}) {
             fs::copy(TAVOX_SAMPLE_CD, shelf_ / name, fs::copy_options::recursive);
             const fs::path catalogue = shelf_ / name / "TAVOX" / "TAVOX95.INI";
