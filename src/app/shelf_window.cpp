@@ -73,6 +73,9 @@ QString PageText(int language, std::uint8_t page) {
     }
 }
 
+// More results than a reader looks through; the first ones, by issue, are shown as typing narrows them.
+constexpr std::size_t kShownHits = 300;
+
 // What a row opens: a disc, and on it an item.
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kSelectRole = Qt::UserRole + 1;
@@ -215,7 +218,7 @@ void ShelfWindow::ShowRows() {
         title_->setText(QStringLiteral("TAVOX CD  ") + QString::fromStdString(folder_.filename().string()) +
                         QStringLiteral("  ·  ") + Tr(language_, Text::Discs).arg(discs));
     } else {
-        for (const ShelfHit& hit : index_.Search(folder_, words.toStdString())) {
+        for (const ShelfHit& hit : index_.Search(folder_, words.toStdString(), kShownHits)) {
             auto* row = new QListWidgetItem(list_);
             row->setData(kPathRole, QString::fromStdString(hit.path));
             row->setData(kSelectRole,

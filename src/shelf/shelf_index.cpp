@@ -17,17 +17,19 @@ namespace fs = std::filesystem;
 
 // "TAVX": tells our index from any other SQLite file of the same name.
 constexpr int kApplicationId = 0x54415658;
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 
 constexpr const char* kSchema = R"(
 PRAGMA application_id = 1413568088;
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 CREATE TABLE files(
     id INTEGER PRIMARY KEY, path TEXT UNIQUE NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,
     reason TEXT NOT NULL, cd_issue TEXT NOT NULL, demos INTEGER NOT NULL, shareware INTEGER NOT NULL,
-    updates INTEGER NOT NULL, readers INTEGER NOT NULL, hotshots INTEGER NOT NULL, picture BLOB);
+    updates INTEGER NOT NULL, readers INTEGER NOT NULL, hotshots INTEGER NOT NULL, picture BLOB,
+    issue_order INTEGER NOT NULL);
 CREATE VIRTUAL TABLE items USING fts5(
     name, full_name, firm, texts, file UNINDEXED, page UNINDEXED, number UNINDEXED, list_key UNINDEXED,
+    page_order UNINDEXED,
     tokenize = 'unicode61 remove_diacritics 2', prefix = '2 3');
 )";
 
@@ -190,20 +192,24 @@ void ShelfIndex::Store(const ShelfEntry& entry, const ShelfReading& reading) {
     const ShelfDisc& disc = reading.disc ? *reading.disc : empty;
     Statement file(db_.get(),
                    "INSERT INTO files(path, size, mtime, reason, cd_issue, demos, shareware, updates, "
-                   "readers, hotshots, picture) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+                   "readers, hotshots, picture, issue_order) "
+                   "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)");
     file.Bind(1, path).Bind(2, entry.size_bytes).Bind(3, entry.mtime_ns).Bind(4, reading.reason);
     file.Bind(5, disc.cd_issue).Bind(6, std::int64_t{disc.demos}).Bind(7, std::int64_t{disc.shareware});
     file.Bind(8, std::int64_t{disc.updates}).Bind(9, std::int64_t{disc.readers});
     file.Bind(10, std::int64_t{disc.hotshots}).BindBlob(11, disc.picture);
+    const auto [year, month] = DateKey(ReadIssueDate(disc.cd_issue));
+    file.Bind(12, std::int64_t{year} * 100 + month);
     if (!file.Run()) {
         return;
     }
     const std::int64_t id = sqlite3_last_insert_rowid(db_.get());
-    Statement item(db_.get(), "INSERT INTO items(name, full_name, firm, texts, file, page, number, list_key) "
-                              "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    Statement item(db_.get(), "INSERT INTO items(name, full_name, firm, texts, file, page, number, list_key, "
+                              "page_order) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
     for (const ShelfItem& each : disc.items) {
         item.Bind(1, each.name).Bind(2, each.full_name).Bind(3, each.firm).Bind(4, each.texts).Bind(5, id);
         item.Bind(6, std::int64_t{each.page}).Bind(7, std::int64_t{each.number}).BindBlob(8, each.list_key);
+        item.Bind(9, std::int64_t{PageOrder(each.page)});
         item.Run();
     }
 }
@@ -292,28 +298,27 @@ std::string ShelfIndex::Picture(const std::string& path) const {
     return row.Step() ? row.Text(0) : std::string();
 }
 
-std::vector<ShelfHit> ShelfIndex::Search(const fs::path& folder, std::string_view words) const {
+std::vector<ShelfHit> ShelfIndex::Search(const fs::path& folder, std::string_view words,
+                                         std::size_t limit) const {
     const std::string query = FullTextQuery(words);
     if (query.empty()) {
         return {};
     }
-    Statement rows(db_.get(),
-                   (std::string("SELECT files.path, files.cd_issue, items.page, items.number, items.name, "
-                                "items.list_key FROM items JOIN files ON files.id = items.file "
-                                "WHERE items MATCH ?4 AND ") +
-                    kInRange)
-                       .c_str());
+    // Ordered and cut by the index itself: a one-letter search matches most items of a large shelf.
+    Statement rows(db_.get(), (std::string("SELECT files.path, files.cd_issue, items.page, items.number, "
+                                           "items.name, items.list_key FROM items JOIN files ON files.id = "
+                                           "items.file WHERE items MATCH ?4 AND ") +
+                               kInRange +
+                               " ORDER BY files.issue_order, files.path, items.page_order, items.number "
+                               "LIMIT ?5")
+                                  .c_str());
     BindRange(rows, PathRange(folder));
-    rows.Bind(4, query);
+    rows.Bind(4, query).Bind(5, static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)));
     std::vector<ShelfHit> hits;
     while (rows.Step()) {
         hits.push_back({rows.Text(0), rows.Text(1), static_cast<std::uint8_t>(rows.Integer(2)),
                         static_cast<int>(rows.Integer(3)), rows.Text(4), rows.Text(5)});
     }
-    std::sort(hits.begin(), hits.end(), [](const ShelfHit& a, const ShelfHit& b) {
-        return std::tuple(DateKey(ReadIssueDate(a.cd_issue)), a.path, PageOrder(a.page), a.number) <
-               std::tuple(DateKey(ReadIssueDate(b.cd_issue)), b.path, PageOrder(b.page), b.number);
-    });
     return hits;
 }
 

@@ -6,6 +6,7 @@
 #include "shelf/shelf_disc.h"
 #include "shelf/shelf_folder.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -69,7 +70,9 @@ public:
 
     // The items of the folder's discs that match every word (letter case and accents aside; a word matches
     // the beginning of a word of the item's names, maker or descriptions), by issue date, page and number.
-    std::vector<ShelfHit> Search(const std::filesystem::path& folder, std::string_view words) const;
+    // At most `limit` of them, the first in that order.
+    std::vector<ShelfHit> Search(const std::filesystem::path& folder, std::string_view words,
+                                 std::size_t limit = SIZE_MAX) const;
 
     // The index file for the menu's cache: $XDG_CACHE_HOME/tavox95/shelf.sqlite.
     static std::filesystem::path DefaultFile();
