@@ -3,6 +3,7 @@
 #include "app/disc_start.h"
 #include "app/entry_rule.h"
 #include "app/form1.h"
+#include "app/shelf_window.h"
 #include "catalogue/path_helpers.h"
 #include "installer/launcher.h"
 #include "platform/ascii.h"
@@ -13,6 +14,8 @@
 #include "platform/machine.h"
 #include "platform/sound_output.h"
 #include "platform/start_form.h"
+#include "shelf/last_shelf.h"
+#include "shelf/shelf_command.h"
 #include "version.h"
 
 #include <QApplication>
@@ -23,7 +26,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -37,6 +42,8 @@ struct Options {
     tavox::ProcessConfig process;
     std::optional<QString> snapshot;
     bool verbose = false;
+    std::optional<tavox::PageItem> select; // the item to show once the disc is open
+    bool select_given_wrong = false;
 };
 
 // The version and the help are asked for where there may be no display, so they are answered before the
@@ -94,6 +101,17 @@ Options ParseOptions(const QCoreApplication& app) {
         {QStringLiteral("verbose"),
          QStringLiteral(
              "Also write the log (programs started, their output, what failed) to standard error.")},
+        {QStringLiteral("select"),
+         QStringLiteral("Show this item once the disc is open: a page (Demos, Shareware, Updates, Readers, "
+                        "HotShots) and the item's number on it, as in Demos:3."),
+         QStringLiteral("PAGE:ITEM")},
+        {QStringLiteral("list"),
+         QStringLiteral(
+             "Print the discs of a folder, one a line: issue, year-month, items, path (no display).")},
+        {QStringLiteral("search"),
+         QStringLiteral("Print the items of a folder's discs that match every word: issue, page, item, "
+                        "installed or not, path (no display)."),
+         QStringLiteral("WORDS")},
     };
     parser.addOptions(options);
     parser.process(app);
@@ -135,6 +153,10 @@ Options ParseOptions(const QCoreApplication& app) {
         result.snapshot = parser.value(QStringLiteral("snapshot"));
     }
     result.verbose = parser.isSet(QStringLiteral("verbose"));
+    if (parser.isSet(QStringLiteral("select"))) {
+        result.select = tavox::ReadPageItem(parser.value(QStringLiteral("select")).toStdString());
+        result.select_given_wrong = !result.select;
+    }
     return result;
 }
 
@@ -193,6 +215,10 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::vector<std::string> arguments(argv + 1, argv + argc);
+        tavox::AsksForShelfCommand(arguments)) {
+        return tavox::RunShelfCommand(arguments);
+    }
     if (AsksFor(argc, argv, {"--version", "-v"})) {
         std::fputs("tavox95 " TAVOX_VERSION "\n", stdout);
         return 0;
@@ -215,9 +241,31 @@ int main(int argc, char* argv[]) {
         std::fputs((*error + "\n").c_str(), stderr);
         return 1;
     }
+    if (options.select_given_wrong) {
+        std::fputs("--select takes a page and an item's number on it, as in Demos:3.\n", stderr);
+        return 2;
+    }
     if (options.start.disc_given_twice) {
         std::fputs("Give the disc either as an argument or with --cd, not both.\n", stderr);
         return 2;
+    }
+    // A folder of discs opens as a shelf; so does the last one, or one chosen, when there is no disc to show.
+    if (options.start.disc && tavox::IsShelfFolder(*options.start.disc)) {
+        return tavox::RunShelfWindow(*options.start.disc, options.machine_dir, options.snapshot);
+    }
+    if (options.start.ask_for_disc && !tavox::FindMountedDisc()) {
+        auto chosen = tavox::LastShelf();
+        if (!chosen) {
+            chosen = tavox::ChooseDisc(nullptr);
+        }
+        if (!chosen) {
+            return 0; // the user chose no disc: nothing to do
+        }
+        if (tavox::IsShelfFolder(*chosen)) {
+            return tavox::RunShelfWindow(*chosen, options.machine_dir, options.snapshot);
+        }
+        options.start.disc = chosen->string();
+        options.start.ask_for_disc = false;
     }
     const CdDirectory cd = FindCdDirectory(options.start);
     if (cd.exit_status) {
@@ -276,6 +324,9 @@ int main(int argc, char* argv[]) {
     tavox::TForm1 form({machine, launcher, sound, messages}, options.startup);
     if (!form.FormCreate()) {
         return 1;
+    }
+    if (options.select) {
+        form.SelectOnStart(*options.select);
     }
     form.show();
     if (options.snapshot) {

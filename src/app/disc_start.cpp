@@ -63,7 +63,8 @@ std::optional<std::filesystem::path> PrepareCdDirectory(const std::filesystem::p
 std::optional<std::filesystem::path> ChooseDisc(QWidget* parent) {
     QMessageBox box(
         QMessageBox::Question, kCaption,
-        QStringLiteral("No TAVOX CD was found. Choose the disc's folder or an image of the disc."),
+        QStringLiteral(
+            "No TAVOX CD was found. Choose the disc's folder, a folder of discs or an image of the disc."),
         QMessageBox::Cancel, parent);
     box.setObjectName(QStringLiteral("ChooseDiscBox"));
     QPushButton* folder = box.addButton(QStringLiteral("Disc folder..."), QMessageBox::AcceptRole);

@@ -26,12 +26,6 @@ namespace {
 
 constexpr std::string_view kHardDiskCopy = "C:\\TAVOXCD\\TAVOX95.EXE";
 
-// The code page of the Windows that an edition was made for: Turkish editions 1254, the others Central
-// European.
-CodePage EditionCodePage(int variant) {
-    return variant == 2 ? CodePage::Windows1254 : CodePage::Windows1250;
-}
-
 } // namespace
 
 TForm1::TForm1(FormServices form_services, StartupOptions startup)
@@ -297,6 +291,8 @@ void TForm1::showEvent(QShowEvent* event) {
         [this] {
             if (!FormActivate()) {
                 QCoreApplication::exit(1);
+            } else if (select_on_start_) {
+                SelectPageItem(*select_on_start_);
             }
         },
         Qt::QueuedConnection);

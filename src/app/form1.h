@@ -6,6 +6,7 @@
 #include "app/string_table.h"
 #include "catalogue/detection.h"
 #include "presentation/widgets.h"
+#include "shelf/page_item.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -47,6 +48,10 @@ public:
     // Start-up and end (form1.cpp).
     bool FormCreate();   // false when the program must end (no CD)
     bool FormActivate(); // false when the program must end (no catalogue)
+    // Opens the page of that kind, when the bar has it, and moves to the item as the Down key would.
+    void SelectPageItem(const PageItem& select);
+    // The item to show once the first activation has loaded the catalogue.
+    void SelectOnStart(const PageItem& select) { select_on_start_ = select; }
     void FormDestroy();
     // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.
     void PlayWAV(const char* resource);
@@ -231,6 +236,7 @@ private:
     std::array<FormLabel*, 9> section_labels_{};
     QColor text_color_ = Qt::black;
     bool activated_ = false;
+    std::optional<PageItem> select_on_start_;
     bool destroyed_ = false;
     int waits_ = 0;          // started programs being waited for, nested
     QtEventPump event_pump_; // keeps the window alive while the launcher waits

@@ -309,8 +309,7 @@ void TForm1::SetInstalledPage() {
         }
         entry.InstallType =
             entry.UnInstallName.empty() ? InstallType::ArchiveToChosenDir : InstallType::SetupWatched;
-        if (!entry.InstalledDir.empty() &&
-            files.FileExists(entry.InstalledDir + "\\" + ProgramPart(entry.Gamename))) {
+        if (StillInstalled(files, record)) {
             entry.Runnable = 1;
             entry.Removable = 1;
             entry.NotInstalled = 0;

@@ -1,5 +1,6 @@
 #include "app/form1.h"
 
+#include "catalogue/picture_names.h"
 #include "platform/jpeg_decoder.h"
 #include "platform/machine.h"
 #include "presentation/picture_files.h"

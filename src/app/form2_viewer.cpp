@@ -1,6 +1,7 @@
 #include "app/form2_viewer.h"
 
 #include "app/form1.h"
+#include "catalogue/picture_names.h"
 #include "platform/machine.h"
 #include "presentation/busy_pointer.h"
 #include "presentation/picture_files.h"

@@ -164,6 +164,10 @@ void LoadReader(const Reader& in, std::string_view cd_drive, TDemos& reader) {
 
 } // namespace
 
+CodePage EditionCodePage(int variant) {
+    return variant == 2 ? CodePage::Windows1254 : CodePage::Windows1250;
+}
+
 std::string IssueLabel(std::string_view cd_issue) {
     if (cd_issue.empty()) {
         return "-";
@@ -177,33 +181,14 @@ std::string IssueLabel(std::string_view cd_issue) {
     return part(0, 2) + "-" + part(2, 2);
 }
 
-LoadResult LoadCatalogue(DetectionContext& detection, CatalogueState& state) {
-    const FileSystem& files = detection.machine.Files();
-    const std::string_view cd_drive = detection.CdDrive;
-    LoadResult result;
-    result.CdMenuDir = std::string(cd_drive) + "\\TAVOX\\";
-    if (!files.DirectoryExists(result.CdMenuDir)) {
-        const bool drive_ready = files.DirectoryExists(std::string(cd_drive) + "\\");
-        result.outcome = LoadOutcome::CdDirUnreachable;
-        result.message = "I/O error " + std::to_string(drive_ready ? kErrorPathNotFound : kErrorNotReady);
-        return result;
-    }
-    detection.CurrentDir = result.CdMenuDir;
-    const std::string catalogue_path = result.CdMenuDir + "TAVOX95.INI";
-    const auto host = files.HostPath(catalogue_path);
-    if (!host || !files.FileExists(catalogue_path)) {
-        result.outcome = LoadOutcome::CatalogueMissing;
-        result.message = "Where is my TAVOX95.INI?????";
-        return result;
-    }
-    result.Catalogue.emplace(*host);
+void LoadCatalogueRecords(const ProfileFile& catalogue, std::string_view cd_drive, CatalogueState& state,
+                          LoadResult& result) {
     // Records past their counts must read empty, whatever an earlier load left.
     state.Demos.Clear();
     state.Updates.Clear();
     state.Shares.Clear();
     state.Shots.Clear();
     state.Readers.Clear();
-    const ProfileFile& catalogue = *result.Catalogue;
     const Reader main(catalogue, std::string(kMain));
 
     state.DemoCount = Bounded(main.Integer("Demos"), DemosArray::kCapacity);
@@ -213,7 +198,6 @@ LoadResult LoadCatalogue(DetectionContext& detection, CatalogueState& state) {
     state.MovieCount = std::max(main.Integer("Movies"), 0);
     state.ReaderCount = Bounded(main.Integer("Readers"), ReadersArray::kCapacity);
     state.CdIssue = main.Text("CD");
-    detection.CdIssue = state.CdIssue;
     result.IssueLabel = IssueLabel(state.CdIssue);
     result.Title = "TAVOX CD " + result.IssueLabel;
 
@@ -256,10 +240,38 @@ LoadResult LoadCatalogue(DetectionContext& detection, CatalogueState& state) {
     }
     for (int i = 1; i <= state.ReaderCount; ++i) {
         LoadReader(Reader(catalogue, Section("Reader", i)), cd_drive, state.Readers[i]);
-        CheckDemo(detection, state.Readers[i]);
     }
     for (int i = 1; i <= state.DemoCount; ++i) {
         LoadDemo(Reader(catalogue, Section("Demo", i)), describe_key, cd_drive, state.Demos[i]);
+    }
+}
+
+LoadResult LoadCatalogue(DetectionContext& detection, CatalogueState& state) {
+    const FileSystem& files = detection.machine.Files();
+    const std::string_view cd_drive = detection.CdDrive;
+    LoadResult result;
+    result.CdMenuDir = std::string(cd_drive) + "\\TAVOX\\";
+    if (!files.DirectoryExists(result.CdMenuDir)) {
+        const bool drive_ready = files.DirectoryExists(std::string(cd_drive) + "\\");
+        result.outcome = LoadOutcome::CdDirUnreachable;
+        result.message = "I/O error " + std::to_string(drive_ready ? kErrorPathNotFound : kErrorNotReady);
+        return result;
+    }
+    detection.CurrentDir = result.CdMenuDir;
+    const std::string catalogue_path = result.CdMenuDir + "TAVOX95.INI";
+    const auto host = files.HostPath(catalogue_path);
+    if (!host || !files.FileExists(catalogue_path)) {
+        result.outcome = LoadOutcome::CatalogueMissing;
+        result.message = "Where is my TAVOX95.INI?????";
+        return result;
+    }
+    result.Catalogue.emplace(*host);
+    LoadCatalogueRecords(*result.Catalogue, cd_drive, state, result);
+    detection.CdIssue = state.CdIssue;
+    for (int i = 1; i <= state.ReaderCount; ++i) {
+        CheckDemo(detection, state.Readers[i]);
+    }
+    for (int i = 1; i <= state.DemoCount; ++i) {
         CheckDemo(detection, state.Demos[i]);
     }
     return result;

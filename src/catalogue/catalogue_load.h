@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/catalogue_state.h"
+#include "platform/code_page.h"
 #include "platform/profile_file.h"
 
 #include <optional>
@@ -29,6 +30,15 @@ struct LoadResult {
 
 // "3-98" for "0398", "12-97" for "1297", "-" for an empty issue.
 std::string IssueLabel(std::string_view cd_issue);
+
+// The code page an edition's texts are in, as the Windows it was made for reads them: Turkish editions
+// (Version 2) 1254, the others Central European.
+CodePage EditionCodePage(int variant);
+
+// Fills the records and counts from an open catalogue, detecting nothing; `result` gets the issue label,
+// the title and the first wrong value. Items' CD paths start with `cd_drive`.
+void LoadCatalogueRecords(const ProfileFile& catalogue, std::string_view cd_drive, CatalogueState& state,
+                          LoadResult& result);
 
 // Loads the CD's catalogue into the records and counts and detects each demo's and readers' item's state.
 // `detection` must have its CdDrive set; the load fills its CdIssue and CurrentDir as it goes.

@@ -4,6 +4,7 @@
 #include "catalogue/text_helpers.h"
 #include "platform/ascii.h"
 #include "platform/code_page.h"
+#include "platform/file_system.h"
 #include "platform/profile_file.h"
 
 #include <algorithm>
@@ -88,6 +89,11 @@ std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings) {
         items.push_back(std::move(item));
     }
     return items;
+}
+
+bool StillInstalled(const FileSystem& files, const RecordedItem& record) {
+    return !record.InstalledDir.empty() &&
+           files.FileExists(record.InstalledDir + "\\" + ProgramPart(record.Gamename));
 }
 
 } // namespace tavox

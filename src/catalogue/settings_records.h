@@ -7,6 +7,7 @@
 
 namespace tavox {
 
+class FileSystem;
 class ProfileFile;
 struct TDemos;
 
@@ -46,5 +47,8 @@ struct RecordedItem {
 // ending with "_" of every section "CD" + MMYY with a year of 98 or more, sorted by name without regard to
 // case, with the keys beside it. A key without its "_" companion is no record.
 std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings);
+
+// Whether a recorded item is still there: its directory holds its program.
+bool StillInstalled(const FileSystem& files, const RecordedItem& record);
 
 } // namespace tavox

@@ -42,6 +42,8 @@ export XDG_RUNTIME_DIR="$work/runtime"
 # The menu's log goes to the work directory, not to the home of whoever runs the tests.
 export XDG_STATE_HOME="$work/state"
 menu_log=$XDG_STATE_HOME/tavox95/tavox95.log
+# The shelf opened last is remembered there: a start without a disc must not find the user's.
+export XDG_CONFIG_HOME="$work/config"
 
 # Keeps the screen as it is now beside the build, for a look at what went wrong.
 keep_screen() {

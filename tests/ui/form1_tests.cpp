@@ -385,5 +385,24 @@ TEST(EntryRule, OnlyTheStartProgramOrADiskCopyStartsTheMenu) {
     }
 }
 
+TEST_F(Form1Test, SelectOpensThePageAndMovesToTheItem) {
+    const struct {
+        PageItem select;
+        std::uint8_t page;
+        int item;
+    } cases[] = {
+        {{PageKind::Updates, 3}, PageKind::Updates, 3},
+        {{PageKind::Shareware, 99}, PageKind::Shareware, 3}, // past the end: the last item
+        {{PageKind::Hotshots, 2}, PageKind::Hotshots, 2},
+        {{PageKind::Demos, 14}, PageKind::Demos, 14},
+    };
+    for (const auto& [select, page, item] : cases) {
+        form().SelectPageItem(select);
+        EXPECT_EQ(form().navigation.CurrentPage, page) << int{select.page};
+        EXPECT_EQ(form().navigation.CurrentItem, item) << int{select.page};
+        EXPECT_EQ(form().navigation.FirstVisible, 1) << int{select.page};
+    }
+}
+
 } // namespace
 } // namespace tavox

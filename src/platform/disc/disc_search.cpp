@@ -12,16 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<fs::path> ChildNamed(const fs::path& dir, std::string_view lower_name) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (LowerCaseAscii(entry.path().filename().string()) == lower_name) {
-            return entry.path();
-        }
-    }
-    return std::nullopt;
-}
-
 std::vector<fs::path> SortedSubdirectories(const fs::path& dir) {
     std::vector<fs::path> dirs;
     std::error_code ec;
@@ -37,14 +27,31 @@ std::vector<fs::path> SortedSubdirectories(const fs::path& dir) {
 
 } // namespace
 
-bool HoldsMenuCatalogue(const fs::path& dir) {
+std::optional<fs::path> ChildNamed(const fs::path& dir, std::string_view lower_name) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        if (LowerCaseAscii(entry.path().filename().string()) == lower_name) {
+            return entry.path();
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<fs::path> MenuCatalogueOf(const fs::path& dir) {
     const auto menu_dir = ChildNamed(dir, "tavox");
     std::error_code ec;
     if (!menu_dir || !fs::is_directory(*menu_dir, ec)) {
-        return false;
+        return std::nullopt;
     }
-    const auto catalogue = ChildNamed(*menu_dir, "tavox95.ini");
-    return catalogue && fs::is_regular_file(*catalogue, ec);
+    auto catalogue = ChildNamed(*menu_dir, "tavox95.ini");
+    if (!catalogue || !fs::is_regular_file(*catalogue, ec)) {
+        return std::nullopt;
+    }
+    return catalogue;
+}
+
+bool HoldsMenuCatalogue(const fs::path& dir) {
+    return MenuCatalogueOf(dir).has_value();
 }
 
 std::optional<fs::path> FindMountedDisc(std::span<const std::string_view> roots) {
