@@ -294,6 +294,7 @@ void TForm1::showEvent(QShowEvent* event) {
         this,
         [this] {
             if (!FormActivate()) {
+                hide(); // the program ends at once: nothing more is shown or taken of the window
                 QCoreApplication::exit(1);
             }
         },
