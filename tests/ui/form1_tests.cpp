@@ -419,6 +419,21 @@ TEST(Form1StartUp, TheUserFoldersKeepTheLettersOfTheEditionsCodePage) {
     EXPECT_EQ(fixture.Form().folders.TempDir, in_1250 + "\\Temp\\") << "the folder exists under that name";
 }
 
+// Wine's first start made its own "windows" folder beside the machine's "WINDOWS" and pointed SystemRoot
+// there; the reader's records stayed in the old folder.
+TEST(Form1StartUp, TheSettingsOfAFormerWindowsFolderComeOverOnce) {
+    FormFixture fixture;
+    const std::filesystem::path drive_c = fixture.Machine().Host("C:\\");
+    ASSERT_TRUE(std::filesystem::exists(drive_c / "windows"));
+    test::WriteFile(drive_c / "WINDOWS" / "TAVOX.INI",
+                    "[CD0199]\r\nOld game=C:\\OLD\r\nOld game_=OLD.EXE,,\r\n");
+    ASSERT_TRUE(fixture.Start());
+    EXPECT_EQ(fixture.Form().Settings->ReadString("CD0199", "Old game", ""), "C:\\OLD");
+    EXPECT_EQ(fixture.Form().Settings->ReadInteger("Main", "Language2", 10), 1);
+    EXPECT_FALSE(std::filesystem::exists(drive_c / "WINDOWS" / "TAVOX.INI")) << "taken over once";
+    EXPECT_TRUE(std::filesystem::exists(drive_c / "WINDOWS" / "TAVOX.INI.merged"));
+}
+
 TEST(EntryRule, OnlyTheStartProgramOrADiskCopyStartsTheMenu) {
     struct Case {
         const char* argument;
