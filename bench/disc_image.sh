@@ -30,8 +30,8 @@ done
 xorriso -abort_on FAILURE -outdev "$work/disc.iso" -volid TAVOX_BENCH -joliet on -rockridge on \
     -map "$work/disc" / >/dev/null 2>&1
 rm -rf "$work/disc"
-mkdir -p "$work/machine/drive_c/WINDOWS"
-printf '[Main]\r\nLanguage2=1\r\n' >"$work/machine/drive_c/WINDOWS/tavox.ini"
+mkdir -p "$work/machine/drive_c/windows"
+printf '[Main]\r\nLanguage2=1\r\n' >"$work/machine/drive_c/windows/tavox.ini"
 
 ratio() {
     awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'

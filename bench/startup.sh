@@ -16,8 +16,8 @@ cd_dir=$build/sample-cd
 start_bench
 
 # The reader chose the language on an earlier start, so no dialog stops the menu.
-mkdir -p "$work/machine/drive_c/WINDOWS"
-printf '[Main]\r\nLanguage2=1\r\n' >"$work/machine/drive_c/WINDOWS/tavox.ini"
+mkdir -p "$work/machine/drive_c/windows"
+printf '[Main]\r\nLanguage2=1\r\n' >"$work/machine/drive_c/windows/tavox.ini"
 run_menu() {
     "$menu" A --machine "$work/machine" --cd "$cd_dir" --runner "" --opener true --snapshot "$work/menu.png"
 }
@@ -45,8 +45,8 @@ if ! command -v strace >/dev/null; then
     echo "fsync and rename counts: strace is not installed" >&2
     exit 0
 fi
-mkdir -p "$work/counted/drive_c/WINDOWS"
-printf '[Main]\r\nLanguage2=1\r\n' >"$work/counted/drive_c/WINDOWS/tavox.ini"
+mkdir -p "$work/counted/drive_c/windows"
+printf '[Main]\r\nLanguage2=1\r\n' >"$work/counted/drive_c/windows/tavox.ini"
 counted_start() { # prints the fsync and rename calls of one start on $work/counted
     strace -f -c -e trace=fsync,fdatasync,rename,renameat,renameat2 -o "$work/strace" \
         "$menu" A --machine "$work/counted" --cd "$cd_dir" --runner "" --opener true \

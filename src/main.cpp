@@ -166,6 +166,9 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
     QMetaObject::invokeMethod(
         &form,
         [&form, file] {
+            if (!form.isVisible()) {
+                return; // start-up ended the program
+            }
             QImage screen = form.grab().toImage();
             if (QWidget* dialog = QApplication::activeModalWidget(); dialog && dialog != &form) {
                 QPainter painter(&screen);
@@ -190,12 +193,17 @@ struct CdDirectory {
     std::optional<int> exit_status;
 };
 
-CdDirectory FindCdDirectory(const tavox::StartForm& start) {
+CdDirectory FindCdDirectory(const tavox::StartForm& start, tavox::MessageBoxes& messages, bool watched) {
     std::optional<std::filesystem::path> disc;
     if (start.disc) {
         disc = std::filesystem::absolute(*start.disc);
     } else if (start.ask_for_disc) {
         disc = tavox::FindMountedDisc();
+        if (!disc && !watched) {
+            messages.Show(tavox::MessageKind::Error, QStringLiteral("TAVOX CD"),
+                          QStringLiteral("No TAVOX CD was found."));
+            return {std::nullopt, 1};
+        }
         if (!disc) {
             disc = tavox::ChooseDisc(nullptr);
         }
@@ -206,7 +214,6 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
     if (!disc) {
         return {};
     }
-    tavox::ScreenMessageBoxes messages(nullptr);
     const tavox::DiscCache cache(tavox::DefaultCacheDir() / "discs");
     auto dir = tavox::PrepareCdDirectory(*disc, cache, messages);
     return dir ? CdDirectory{std::move(dir), std::nullopt} : CdDirectory{std::nullopt, 1};
@@ -249,29 +256,60 @@ int main(int argc, char* argv[]) {
         std::fputs("Give the disc either as an argument or with --cd, not both.\n", stderr);
         return 2;
     }
-    // A folder of discs opens as a shelf; so does the last one, or one chosen, when there is no disc to show.
+    // A folder of discs opens as a shelf.
     if (options.start.disc && tavox::IsShelfFolder(*options.start.disc)) {
         return tavox::RunShelfWindow(*options.start.disc, options.machine_dir, options.snapshot);
     }
-    if (options.start.ask_for_disc && !tavox::FindMountedDisc()) {
-        auto chosen = tavox::LastShelf();
-        if (!chosen) {
-            chosen = tavox::ChooseDisc(nullptr);
+    // Nobody answers the boxes of a start that only takes a picture.
+    const std::unique_ptr<tavox::MessageBoxes> messages = tavox::MakeMessageBoxes(!options.snapshot);
+    tavox::Machine machine(options.machine_dir);
+    if (options.startup.program_path.empty()) {
+        // Started from outside every drive, the menu counts as started from the CD. A Wine prefix's Z: holds
+        // the whole host, which says nothing about where the menu was started from.
+        auto own = machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
+        for (const tavox::Drive& drive : machine.Drives().Drives()) {
+            std::error_code ec;
+            if (own && tavox::ToUpperAscii(own->front()) == drive.letter &&
+                std::filesystem::equivalent(drive.root, "/", ec)) {
+                own.reset();
+            }
         }
-        if (!chosen) {
-            return 0; // the user chose no disc: nothing to do
-        }
-        if (tavox::IsShelfFolder(*chosen)) {
-            return tavox::RunShelfWindow(*chosen, options.machine_dir, options.snapshot);
-        }
-        options.start.disc = chosen->string();
+        options.startup.program_path = own.value_or("");
+    }
+    // The rule comes before the disc: a start that may not go on unpacks, caches and maps nothing. Started
+    // from the CD, the program's path is on the CD's drive, which is D: unless given.
+    const std::string entry_path = options.startup.program_path.empty()
+                                       ? std::string{options.cd_drive.value_or('D'), ':', '\\'}
+                                       : options.startup.program_path;
+    if (!tavox::EntryAllowed(options.startup.first_argument, entry_path, *messages)) {
+        return options.snapshot ? 1 : 0; // no picture was taken
+    }
+    // A copy of the menu on drive C: looks for its CD in the machine's drives, as FormCreate does.
+    if (options.startup.program_path.starts_with("C:")) {
         options.start.ask_for_disc = false;
     }
-    const CdDirectory cd = FindCdDirectory(options.start);
+    // With no disc to show, the shelf opened last opens, else the reader chooses a disc or a folder of discs;
+    // a start that only takes a picture asks nobody.
+    if (options.start.ask_for_disc && !tavox::FindMountedDisc()) {
+        std::optional<std::filesystem::path> chosen = tavox::LastShelf();
+        if (!chosen && !options.snapshot) {
+            chosen = tavox::ChooseDisc(nullptr);
+            if (!chosen) {
+                return 0; // the user chose no disc: nothing to do
+            }
+        }
+        if (chosen && tavox::IsShelfFolder(*chosen)) {
+            return tavox::RunShelfWindow(*chosen, options.machine_dir, options.snapshot);
+        }
+        if (chosen) {
+            options.start.disc = chosen->string();
+            options.start.ask_for_disc = false;
+        }
+    }
+    const CdDirectory cd = FindCdDirectory(options.start, *messages, !options.snapshot);
     if (cd.exit_status) {
         return *cd.exit_status;
     }
-    tavox::Machine machine(options.machine_dir);
     std::optional<char> cd_letter;
     if (cd.dir) {
         // A disc that an earlier start mapped keeps its letter, so that recorded paths stay valid.
@@ -293,35 +331,19 @@ int main(int argc, char* argv[]) {
         }
     }
     if (options.startup.program_path.empty()) {
-        // Started from outside every drive, the menu counts as started from the CD. A Wine prefix's Z: holds
-        // the whole host, which says nothing about where the menu was started from.
-        auto own = machine.Drives().ToWindowsPath(QCoreApplication::applicationFilePath().toStdString());
-        for (const tavox::Drive& drive : machine.Drives().Drives()) {
-            std::error_code ec;
-            if (own && tavox::ToUpperAscii(own->front()) == drive.letter &&
-                std::filesystem::equivalent(drive.root, "/", ec)) {
-                own.reset();
-            }
-        }
-        options.startup.program_path =
-            own ? *own : std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";
-    }
-    if (tavox::ScreenMessageBoxes boxes(nullptr);
-        !tavox::EntryAllowed(options.startup.first_argument, options.startup.program_path, boxes)) {
-        return 0;
+        options.startup.program_path = std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";
     }
 
     tavox::Launcher launcher(machine, options.process, [&machine](std::string_view command) {
         return tavox::CommandDir(machine.Files(), command);
     });
     tavox::AlsaSoundOutput sound;
-    tavox::ScreenMessageBoxes messages(nullptr);
     launcher.SetNoEngineHook([&](std::string_view command_line, const tavox::LaunchError& error) {
         const std::string text = tavox::NoEngineMessage(command_line, error);
-        messages.Show(tavox::MessageKind::Error, QStringLiteral("TAVOX CD"),
-                      QString::fromStdString(tavox::ToUtf8(text, machine.Drives().NameCodePage())));
+        messages->Show(tavox::MessageKind::Error, QStringLiteral("TAVOX CD"),
+                       QString::fromStdString(tavox::ToUtf8(text, machine.Drives().NameCodePage())));
     });
-    tavox::TForm1 form({machine, launcher, sound, messages}, options.startup);
+    tavox::TForm1 form({machine, launcher, sound, *messages}, options.startup);
     if (!form.FormCreate()) {
         return 1;
     }

@@ -101,6 +101,12 @@ bool TForm1::FormCreate() {
     Settings.emplace(machine.Files()
                          .HostPath(folders.WindowsDir + std::string(kSettingsFileName))
                          .value_or(std::filesystem::path()));
+    // The settings left in a former Windows folder come over once; the file stays there under a new name.
+    for (const std::filesystem::path& older : machine.FilesOfFormerWindowsFolders(kSettingsFileName)) {
+        MergeSettings(*Settings, ProfileFile(older));
+        std::error_code ec;
+        std::filesystem::rename(older, older.string() + ".merged", ec);
+    }
     Settings->WriteInteger(SettingsKey::Main, SettingsKey::Language, 1);
     preferences.Language = Settings->ReadInteger(SettingsKey::Main, SettingsKey::Language2, 10);
     preferences.FullScreen = Settings->ReadBool(SettingsKey::Main, SettingsKey::FullScreen, false) ? 1 : 0;
@@ -290,6 +296,7 @@ void TForm1::showEvent(QShowEvent* event) {
         this,
         [this] {
             if (!FormActivate()) {
+                hide(); // the program ends at once: nothing more is shown or taken of the window
                 QCoreApplication::exit(1);
             } else if (select_on_start_) {
                 SelectPageItem(*select_on_start_);

@@ -21,8 +21,12 @@ void TForm1::Invert(int n) {
         painter.drawImage(bounds.topLeft(), TempImage->Image(),
                           QRect(0, bounds.top() - kLitPictureTop, bounds.width(), bounds.height()));
     }
-    // The caption is drawn by its label on top of the lit rectangle, in the current text colour.
-    caption->SetTextColor(text_color_);
+    // A caption drawn straight onto the window covers the label's own white one until the next repaint; a
+    // repaint draws the label above the lit rectangle again, so the active section rests with a white
+    // caption.
+    if (!PaintBox1->Painting()) {
+        caption->SetTextColor(text_color_);
+    }
     PaintBox1->Present(bounds);
 }
 

@@ -128,10 +128,16 @@ void TForm1::SelectSmallImage() {
 }
 
 void TForm1::PaintBox1Paint(const QRect& clip) {
-    // What lies under the paint box shows again where the window is repainted.
+    // What lies under the paint box shows again where the window is repainted, and the section captions
+    // there show their own white over whatever was drawn onto them.
     {
         QPainter background(&Surface());
         background.drawImage(clip.topLeft(), BackgroundImage->Image(), clip);
+    }
+    for (int n = 1; n <= 9; ++n) {
+        if (SectionLabel(n)->geometry().intersects(clip)) {
+            SectionLabel(n)->SetTextColor(Qt::white);
+        }
     }
     if (navigation.ListBorderShown >= CursorObject::FirstRow &&
         navigation.ListBorderShown <= CursorObject::LastRow) {

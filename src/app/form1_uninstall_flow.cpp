@@ -122,7 +122,6 @@ void TForm1::UninstallProc(TDemos& record) {
     record.NotInstalled = 1;
     record.Runnable = 0;
 
-    const std::uint8_t border_before = navigation.ListBorderShown;
     SetListOff();
     if (navigation.CurrentPage == PageKind::Installed) {
         ApplyDelete();
@@ -133,12 +132,9 @@ void TForm1::UninstallProc(TDemos& record) {
     if (!ShowCursor(CursorObject::Uninstall)) {
         ShowCursor(CursorObject::Install);
     }
-    // The selected row keeps its border while the focus is on the commands; the Installed page drew its own.
-    const int border =
-        navigation.CurrentPage == PageKind::Installed ? navigation.ListBorderShown : border_before;
-    if (border >= CursorObject::FirstRow && border <= CursorObject::LastRow) {
-        ShowListBorder(border);
-    }
+    // Only the rebuilt Installed page has a border to draw again here: on the item's own page the border went
+    // above, and the selected row gets it back when the pointer next crosses the background.
+    ShowListBorder(navigation.ListBorderShown);
 
     RunUninstallScript(instructions,
                        {files, services.machine.Reg(), [this](const std::string& dir) { RemoveTree(dir); },

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class QWidget;
 
 namespace tavox {
@@ -27,5 +29,17 @@ public:
 private:
     QWidget* owner_;
 };
+
+// The boxes of a start that nobody watches (--snapshot): each is written to standard error with its caption
+// instead of waiting for a click. A message counts as read with OK, a question as answered No, which leaves
+// everything as it was.
+class UnattendedMessageBoxes : public MessageBoxes {
+public:
+    void Show(MessageKind kind, const QString& caption, const QString& text) override;
+    bool Ask(const QString& caption, const QString& text) override;
+};
+
+// The message boxes of a start: on the screen, or on standard error when nobody is there to answer them.
+std::unique_ptr<MessageBoxes> MakeMessageBoxes(bool watched);
 
 } // namespace tavox

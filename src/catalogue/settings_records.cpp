@@ -52,6 +52,27 @@ void DeleteInstalledRecord(ProfileFile& settings, std::string_view section, std:
     settings.DeleteKey(section, name + "__");
 }
 
+void MergeSettings(ProfileFile& settings, const ProfileFile& older) {
+    for (const std::string& section : older.ReadSections()) {
+        // Decided on the current file as it was, so that a record taken over comes with all its keys.
+        std::vector<std::string> missing;
+        for (const std::string& key : older.ReadSection(section)) {
+            // The item a key belongs to is its name without the "_" or "__" of the companion keys.
+            std::string name = key;
+            while (!name.empty() && name.back() == '_' && !EqualsIgnoringCase(section, SettingsKey::Main)) {
+                name.pop_back();
+            }
+            if (!settings.ValueExists(section, key) && !settings.ValueExists(section, name) &&
+                !settings.ValueExists(section, name + "_")) {
+                missing.push_back(key);
+            }
+        }
+        for (const std::string& key : missing) {
+            settings.WriteString(section, key, older.ReadString(section, key, ""));
+        }
+    }
+}
+
 std::vector<RecordedItem> ReadRecordedItems(const ProfileFile& settings) {
     std::vector<std::string> candidates;
     for (const std::string& section : settings.ReadSections()) {

@@ -32,6 +32,11 @@ void WriteInstalledRecord(ProfileFile& settings, std::string_view issue, const T
 // Forgets an item: all three keys.
 void DeleteInstalledRecord(ProfileFile& settings, std::string_view section, std::string_view list_name);
 
+// Brings the records of an older settings file into the current one, keeping both files' records: each key
+// of [Main] and each item record (its three keys) that the current file lacks. What the current file holds
+// stays as it is, so an item recorded in both keeps its current directory and uninstall fields together.
+void MergeSettings(ProfileFile& settings, const ProfileFile& older);
+
 // One item as the settings file records it for an issue.
 struct RecordedItem {
     std::string ListName;

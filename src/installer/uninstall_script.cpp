@@ -264,6 +264,8 @@ void RunUninstallScript(const std::vector<UninstallInstruction>& instructions,
             DeleteEmptyBranch(files, instruction.path);
             break;
         case UninstallAction::DeleteFile:
+            // A file already gone (its uninstaller took it, or an earlier entry) counts as deleted: the
+            // reader is told only of a file that stays.
             if (!RemoveFile(files, instruction.path)) {
                 left("delete file", instruction);
                 if (services.report_undeletable) {

@@ -84,6 +84,30 @@ std::string Machine::SystemDir() const {
     return files_.DirectoryExists(wine_style) ? wine_style : windows + "\\SYSTEM";
 }
 
+std::vector<fs::path> Machine::FilesOfFormerWindowsFolders(std::string_view name) const {
+    std::vector<fs::path> files;
+    const std::optional<fs::path> windows = drives_.ToHostPath(WindowsDir());
+    if (!windows) {
+        return files;
+    }
+    const std::string own_name = windows->filename().string();
+    const auto entries_named = [](const fs::path& dir, std::string_view wanted, auto&& take) {
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            if (EqualsIgnoringCase(it->path().filename().string(), wanted)) {
+                take(it->path());
+            }
+        }
+    };
+    entries_named(windows->parent_path(), own_name, [&](const fs::path& folder) {
+        std::error_code ec;
+        if (folder.filename() != own_name && fs::is_directory(folder, ec)) {
+            entries_named(folder, name, [&files](const fs::path& file) { files.push_back(file); });
+        }
+    });
+    return files;
+}
+
 std::string Machine::ShellFolder(std::string_view name) const {
     const auto value = registry_.ReadString(RegistryRoot::CurrentUser, kShellFolders, name);
     return value ? FromUtf8(*value, drives_.NameCodePage()) : std::string();
@@ -178,19 +202,34 @@ std::optional<std::string> CreateMachineLayout(const fs::path& root) {
     if (fs::exists(root / "system.reg", ec)) {
         return std::nullopt;
     }
-    const fs::path windows = root / "drive_c" / "WINDOWS";
-    for (const fs::path& dir : {windows / "SYSTEM", windows / "TEMP", windows / "Start Menu" / "Programs",
-                                windows / "Desktop", root / "dosdevices"}) {
+    const fs::path drive_c = root / "drive_c";
+    for (const fs::path& dir : {drive_c, root / "dosdevices"}) {
         fs::create_directories(dir, ec);
         if (ec) {
             return "Cannot create " + dir.string() + ": " + ec.message();
         }
     }
-    const fs::path drive_c = root / "dosdevices" / "c:";
-    if (!fs::exists(fs::symlink_status(drive_c, ec))) {
-        fs::create_directory_symlink("../drive_c", drive_c, ec);
+    const fs::path drive_c_link = root / "dosdevices" / "c:";
+    if (!fs::exists(fs::symlink_status(drive_c_link, ec))) {
+        fs::create_directory_symlink("../drive_c", drive_c_link, ec);
         if (ec) {
-            return "Cannot create " + drive_c.string() + ": " + ec.message();
+            return "Cannot create " + drive_c_link.string() + ": " + ec.message();
+        }
+    }
+    // Wine makes "windows" itself, not through Windows names: a folder of another case would get a twin. A
+    // copied disk's folder of that name, in any case, is the one.
+    DriveMap drives;
+    drives.Map('C', drive_c, DriveType::Fixed);
+    const std::string windows =
+        "C:\\" + drives.ToHostPath("C:\\windows").value_or(drive_c / "windows").filename().string();
+    for (const std::string_view folder : {"\\SYSTEM", "\\TEMP", "\\Start Menu\\Programs", "\\Desktop"}) {
+        const std::optional<fs::path> dir = drives.ToHostPath(windows + std::string(folder));
+        if (!dir) {
+            return "Cannot create " + windows + std::string(folder) + " in " + root.string();
+        }
+        fs::create_directories(*dir, ec);
+        if (ec) {
+            return "Cannot create " + dir->string() + ": " + ec.message();
         }
     }
     Registry registry(root / "system.reg", root / "user.reg");
@@ -198,17 +237,17 @@ std::optional<std::string> CreateMachineLayout(const fs::path& root) {
         RegistryRoot root;
         std::string_view key;
         std::string_view name;
-        std::string_view data;
+        std::string data;
     };
     const Value values[] = {
-        {RegistryRoot::CurrentUser, kShellFolders, "Programs", "C:\\WINDOWS\\Start Menu\\Programs"},
-        {RegistryRoot::CurrentUser, kShellFolders, "Start Menu", "C:\\WINDOWS\\Start Menu"},
-        {RegistryRoot::CurrentUser, kShellFolders, "Desktop", "C:\\WINDOWS\\Desktop"},
-        {RegistryRoot::CurrentUser, kUserEnvironment, "TMP", "C:\\WINDOWS\\TEMP"},
-        {RegistryRoot::CurrentUser, kUserEnvironment, "TEMP", "C:\\WINDOWS\\TEMP"},
-        {RegistryRoot::LocalMachine, kCurrentVersionNt, "SystemRoot", "C:\\WINDOWS"},
-        {RegistryRoot::LocalMachine, kSystemEnvironment, "TMP", "C:\\WINDOWS\\TEMP"},
-        {RegistryRoot::LocalMachine, kSystemEnvironment, "TEMP", "C:\\WINDOWS\\TEMP"},
+        {RegistryRoot::CurrentUser, kShellFolders, "Programs", windows + "\\Start Menu\\Programs"},
+        {RegistryRoot::CurrentUser, kShellFolders, "Start Menu", windows + "\\Start Menu"},
+        {RegistryRoot::CurrentUser, kShellFolders, "Desktop", windows + "\\Desktop"},
+        {RegistryRoot::CurrentUser, kUserEnvironment, "TMP", windows + "\\TEMP"},
+        {RegistryRoot::CurrentUser, kUserEnvironment, "TEMP", windows + "\\TEMP"},
+        {RegistryRoot::LocalMachine, kCurrentVersionNt, "SystemRoot", windows},
+        {RegistryRoot::LocalMachine, kSystemEnvironment, "TMP", windows + "\\TEMP"},
+        {RegistryRoot::LocalMachine, kSystemEnvironment, "TEMP", windows + "\\TEMP"},
         {RegistryRoot::LocalMachine, kWineDrives, "c:", "hd"},
     };
     for (const Value& value : values) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavox {
 
@@ -32,6 +33,10 @@ public:
     std::string WindowsDir() const;
     // "system32" inside the Windows directory where it exists (a Wine prefix), else "SYSTEM" (Windows 95).
     std::string SystemDir() const;
+    // The host paths of the files named `name` (in any letter case) in the folders beside the Windows folder
+    // whose names differ from its own only in letter case. Wine's first start on a machine makes its own
+    // "windows" beside the "WINDOWS" it had, and points SystemRoot there: such a folder is the old one.
+    std::vector<std::filesystem::path> FilesOfFormerWindowsFolders(std::string_view name) const;
     // A value of the current user's Shell Folders ("Programs", "Desktop"); empty when missing.
     std::string ShellFolder(std::string_view name) const;
     // An environment variable of the machine (the user's, then the system's), with %NAME% references
@@ -59,10 +64,12 @@ private:
     FileSystem files_{drives_};
 };
 
-// Makes the layout of a new machine at `root` where it is missing: the Windows directory with SYSTEM, TEMP,
-// the Start-menu programs and desktop folders, drive C:, and registry files with the Shell Folders, the
-// environment and the drive types. An existing machine or Wine prefix is left as it is. Returns an error text
-// when something could not be created.
+// Makes the layout of a new machine at `root` where it is missing: drive C: with the Windows folder named as
+// Wine names it, "windows" (so that Wine's first start there makes no second one), with SYSTEM, TEMP, the
+// Start-menu programs and desktop folders, and registry files with the Shell Folders, the environment and the
+// drive types. A folder that exists in another letter case is used as it is (a copied disk's "WINDOWS"). An
+// existing machine or Wine prefix is left as it is. Returns an error text when something could not be
+// created.
 std::optional<std::string> CreateMachineLayout(const std::filesystem::path& root);
 
 // $XDG_DATA_HOME/tavox95/machine, or ~/.local/share/tavox95/machine.

@@ -16,9 +16,9 @@ struct StartForm {
     bool disc_given_twice = false;   // both a disc argument and --cd
 };
 
-// `tavox95 [A|T] [DISC]`: a first argument that names an existing path, and is not a mode, is the disc and
-// starts as from the CD ("A"). Any other first argument keeps its meaning (one that is neither a mode nor a
-// disc makes the menu ask to be run through the CD's starter).
+// `tavox95 [A|T] [DISC]`: a first argument that names an existing path, and is not a mode letter (A, T in
+// either case), is the disc and starts as from the CD ("A"). Any other first argument keeps its meaning (one
+// that is neither "A", "T" nor a disc makes the menu ask to be run through the CD's starter).
 StartForm ReadStartForm(std::span<const std::string> positional, std::optional<std::string> cd_option,
                         const std::function<bool(const std::filesystem::path&)>& exists);
 

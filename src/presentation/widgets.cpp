@@ -144,6 +144,9 @@ void FormLabel::SetBold(bool bold) {
 }
 
 void FormLabel::SetTextColor(QColor color) {
+    if (color == color_) {
+        return;
+    }
     color_ = color;
     update();
 }

@@ -39,9 +39,9 @@ await "WRITEINI.EXE recorded the directory" 'C:\ZUBR' recorded ZUBR
 expect "the game is in drive_c" "$(state "$c/ZUBR/ZUBR.EXE")" present
 expect "its readme too" "$(state "$c/ZUBR/ZUBR.TXT")" present
 expect "the saved games directory is made" "$(state "$c/ZUBRSAVE/SLOT1.SAV")" present
-expect "the installer's note for WRITEINI.EXE is gone" "$(state "$c/WINDOWS/TAVOXDIR.TMP")" gone
-await "the batch files are gone" gone state "$c/WINDOWS/TEMP/INSTALL.BAT"
-expect "INSTALL.PIF is gone" "$(state "$c/WINDOWS/TEMP/INSTALL.PIF")" gone
+expect "the installer's note for WRITEINI.EXE is gone" "$(state "$c/windows/TAVOXDIR.TMP")" gone
+await "the batch files are gone" gone state "$c/windows/TEMP/INSTALL.BAT"
+expect "INSTALL.PIF is gone" "$(state "$c/windows/TEMP/INSTALL.PIF")" gone
 focus_menu
 await "Run is offered for Zubr" yes run_offered
 

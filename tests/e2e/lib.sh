@@ -167,15 +167,15 @@ start_display() {
 
 # The settings of a reader who chose the language before: Czech, the edition's own, or English.
 choose_language() { # 0 English, 1 Czech
-    mkdir -p "$work/machine/drive_c/WINDOWS"
-    printf '[Main]\r\nLanguage2=%s\r\n' "$1" >"$work/machine/drive_c/WINDOWS/tavox.ini"
+    mkdir -p "$work/machine/drive_c/windows"
+    printf '[Main]\r\nLanguage2=%s\r\n' "$1" >"$work/machine/drive_c/windows/tavox.ini"
 }
 
 # What the install checks read: an item's directory in the settings file (empty while there is none), whether
 # a host path exists ("present" or "gone"), the list's border (grey once a page is ready) and whether the
 # detail panel offers Run.
 recorded() { # list name
-    { grep -ai "^$1=" "$work/machine/drive_c/WINDOWS/tavox.ini" 2>/dev/null || true; } | head -n 1 |
+    { grep -ai "^$1=" "$work/machine/drive_c/windows/tavox.ini" 2>/dev/null || true; } | head -n 1 |
         cut -d= -f2- | tr -d '\r'
 }
 state() { # path
@@ -195,7 +195,7 @@ press_install() { # row
 }
 
 settings_value() { # key: its line in [Main] of the settings file, without the CR
-    grep -a "^$1=" "$work/machine/drive_c/WINDOWS/tavox.ini" | tr -d '\r'
+    grep -a "^$1=" "$work/machine/drive_c/windows/tavox.ini" | tr -d '\r'
 }
 
 # The Windows runner the menu is given: none, so that nothing of the CD is run, unless a script sets one.

@@ -29,7 +29,7 @@ expect "its lower right shows the window's frame" "$(pixel "$work/scaled.png" 12
 expect "the CD kept drive D:" "$(readlink "$work/machine/dosdevices/d:")" "$(realpath "$e2e_cd")"
 
 written_state() { # inode and modification time of each file a start could write, and what else is there
-    (cd "$work/machine" && stat -c '%n %i %y' drive_c/WINDOWS/tavox.ini system.reg user.reg && ls -A . drive_c/WINDOWS)
+    (cd "$work/machine" && stat -c '%n %i %y' drive_c/windows/tavox.ini system.reg user.reg && ls -A . drive_c/windows)
 }
 before=$(written_state)
 snapshot "$work/third.png"

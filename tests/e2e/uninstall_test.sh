@@ -9,7 +9,7 @@ source "$(dirname "$(realpath "$0")")/lib.sh"
 reg_tool=$3/tools/tavox-reg
 machine=$work/machine
 c=$machine/drive_c
-windows=$c/WINDOWS
+windows=$c/windows
 grpconv='HKCU\Software\Microsoft\Windows\CurrentVersion\GrpConv'
 
 registry_state() { # key [value]: "present" or "gone"

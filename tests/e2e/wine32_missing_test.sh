@@ -19,7 +19,7 @@ cp "$pe32" "$work/cd/DEMOS/VORTEX/SETUP.EXE"
 chmod -x "$work/cd/DEMOS/VORTEX/SETUP.EXE"
 e2e_cd=$work/cd
 
-settings=$work/machine/drive_c/WINDOWS/tavox.ini
+settings=$work/machine/drive_c/windows/tavox.ini
 other_window() { # a window of the menu besides its own, or "none"
     local window
     for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do

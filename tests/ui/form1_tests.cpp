@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include <functional>
+#include <string>
+
 namespace tavox {
 namespace {
 
@@ -71,6 +74,60 @@ TEST_F(Form1Test, StartUpShowsTheIssueAndTheDemosPage) {
     EXPECT_EQ(RowText(form().catalogue.DemoCount + 1), QString());
     EXPECT_EQ(form().SectionLabel(1)->DisplayText(), QStringLiteral("Dema"));
     EXPECT_TRUE(fixture.Messages().shown.empty());
+}
+
+// What the caption of section n shows on the screen, its label drawn over the lit rectangle: "white",
+// "black", or "mixed" when its box holds both or neither.
+std::string CaptionColour(TForm1& form, int n) {
+    const QImage screen = form.grab().toImage();
+    const QRect box = form.SectionLabel(n)->geometry();
+    int white = 0;
+    int black = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QColor c = screen.pixelColor(x, y);
+            white += c.red() > 0xE0 && c.green() > 0xE0 && c.blue() > 0xE0;
+            black += c.red() < 0x30 && c.green() < 0x30 && c.blue() < 0x30;
+        }
+    }
+    return white > 0 && black == 0 ? "white" : black > 0 && white == 0 ? "black" : "mixed";
+}
+
+TEST_F(Form1Test, TheActiveSectionsCaptionIsBlackOnlyWhileThePointerOrTheKeyboardIsOnIt) {
+    struct Step {
+        const char* situation;
+        std::function<void()> act;
+        int section;
+        const char* caption;
+    };
+    const Step steps[] = {
+        {"after start-up", [] {}, 1, "white"},
+        {"after a key step in the list", [this] { Key(Qt::Key_Down); }, 1, "white"},
+        {"pointer on the active button", [this] { form().MainButtonMouseMove(1); }, 1, "black"},
+        {"pointer on the background", [this] { form().BackgroundImageMouseMove(); }, 1, "white"},
+        {"section changed by a click",
+         [this] {
+             form().MainButtonMouseMove(2);
+             form().MainButtonClick(2);
+         },
+         2, "black"},
+        {"pointer on the background after the click", [this] { form().BackgroundImageMouseMove(); }, 2,
+         "white"},
+        {"keyboard in the section column",
+         [this] {
+             form().MainButtonClick(1);
+             form().BackgroundImageMouseMove();
+             Key(Qt::Key_Right);
+             Key(Qt::Key_Right);
+             Key(Qt::Key_Down);
+         },
+         2, "black"},
+        {"keyboard back in the list", [this] { Key(Qt::Key_Right); }, 2, "white"},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(CaptionColour(form(), step.section), step.caption) << step.situation;
+    }
 }
 
 TEST_F(Form1Test, TheCzechPageBarCarriesEveryPageOfTheIssue) {
@@ -360,6 +417,21 @@ TEST(Form1StartUp, TheUserFoldersKeepTheLettersOfTheEditionsCodePage) {
     EXPECT_EQ(fixture.Form().folders.StartMenuDir, in_1250 + "\\Start Menu\\Programs\\");
     EXPECT_EQ(fixture.Form().folders.DesktopDir, in_1250 + "\\Desktop\\");
     EXPECT_EQ(fixture.Form().folders.TempDir, in_1250 + "\\Temp\\") << "the folder exists under that name";
+}
+
+// Wine's first start made its own "windows" folder beside the machine's "WINDOWS" and pointed SystemRoot
+// there; the reader's records stayed in the old folder.
+TEST(Form1StartUp, TheSettingsOfAFormerWindowsFolderComeOverOnce) {
+    FormFixture fixture;
+    const std::filesystem::path drive_c = fixture.Machine().Host("C:\\");
+    ASSERT_TRUE(std::filesystem::exists(drive_c / "windows"));
+    test::WriteFile(drive_c / "WINDOWS" / "TAVOX.INI",
+                    "[CD0199]\r\nOld game=C:\\OLD\r\nOld game_=OLD.EXE,,\r\n");
+    ASSERT_TRUE(fixture.Start());
+    EXPECT_EQ(fixture.Form().Settings->ReadString("CD0199", "Old game", ""), "C:\\OLD");
+    EXPECT_EQ(fixture.Form().Settings->ReadInteger("Main", "Language2", 10), 1);
+    EXPECT_FALSE(std::filesystem::exists(drive_c / "WINDOWS" / "TAVOX.INI")) << "taken over once";
+    EXPECT_TRUE(std::filesystem::exists(drive_c / "WINDOWS" / "TAVOX.INI.merged"));
 }
 
 TEST(EntryRule, OnlyTheStartProgramOrADiskCopyStartsTheMenu) {

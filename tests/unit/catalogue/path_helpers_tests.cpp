@@ -36,7 +36,7 @@ TEST_F(PathHelpersTest, GetEnvReadsTheMachineNotTheHost) {
     ::setenv("TAVOX_HOST_ONLY", "host", 1);
     EXPECT_EQ(GetEnv(*machine, "TAVOX_HOST_ONLY"), "");
     ::unsetenv("TAVOX_HOST_ONLY");
-    EXPECT_EQ(GetEnv(*machine, "TMP"), "C:\\WINDOWS\\TEMP");
+    EXPECT_EQ(GetEnv(*machine, "TMP"), "C:\\windows\\TEMP");
     const std::string long_value(600, 'x');
     ASSERT_TRUE(machine->Reg().WriteString(RegistryRoot::CurrentUser, "Environment", "LONG", long_value));
     EXPECT_EQ(GetEnv(*machine, "LONG"), long_value);

@@ -114,10 +114,9 @@ protected:
         if (!cd || !fs::exists(*cd / "TAVOX" / "TAVOX95.INI")) {
             GTEST_SKIP() << "no sample CD: build the target sample_cd or set TAVOX_SAMPLE_CD";
         }
-        // Shaped like a Wine prefix: a blank in its path, the Windows directory in lower case.
+        // A blank in its path; the layout names the Windows directory in lower case, as Wine does.
         root_ = dir_ / "wine prefix";
         ASSERT_EQ(CreateMachineLayout(root_), std::nullopt);
-        fs::rename(root_ / "drive_c" / "WINDOWS", root_ / "drive_c" / "windows");
         machine_ = std::make_unique<Machine>(root_);
         ASSERT_TRUE(machine_->MapDrive('D', *cd, DriveType::CdRom));
         settings_ = std::make_unique<ProfileFile>(Host(machine_->WindowsDir() + "\\tavox.ini"));

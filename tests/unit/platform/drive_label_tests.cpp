@@ -74,7 +74,9 @@ TEST(DiscSearch, FindsTheFirstMountedDiscWithTheCatalogue) {
 }
 
 TEST(StartForm, ADiscArgumentStartsAsFromTheCdAndOtherFormsKeepTheirMeaning) {
-    const auto exists = [](const fs::path& path) { return path == "/discs/tavox.iso" || path == "A"; };
+    const auto exists = [](const fs::path& path) {
+        return path == "/discs/tavox.iso" || path == "A" || path == "a" || path == "t" || path == "./a";
+    };
     struct Case {
         std::vector<std::string> positional;
         std::optional<std::string> cd;
@@ -90,6 +92,10 @@ TEST(StartForm, ADiscArgumentStartsAsFromTheCdAndOtherFormsKeepTheirMeaning) {
         {{"A"}, "/discs/cd", "A", "/discs/cd", false},
         {{"A"}, std::nullopt, "A", std::nullopt, false},
         {{"SETUP"}, "/discs/cd", "SETUP", "/discs/cd", false},
+        // A mode letter stays a mode, in either case, though a disc folder of that name exists.
+        {{"a"}, std::nullopt, "a", std::nullopt, false},
+        {{"t", "/discs/tavox.iso"}, std::nullopt, "t", "/discs/tavox.iso", false},
+        {{"./a"}, std::nullopt, "A", "./a", false},
     };
     for (const Case& c : cases) {
         const StartForm form = ReadStartForm(c.positional, c.cd, exists);

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace tavox {
 namespace {
 
@@ -16,16 +20,34 @@ TEST(Machine, ANewMachineHasTheWindowsFoldersAndDriveC) {
     const fs::path root = dir / "machine";
     ASSERT_FALSE(CreateMachineLayout(root));
     const Machine machine(root);
-    EXPECT_EQ(machine.WindowsDir(), "C:\\WINDOWS");
-    EXPECT_EQ(machine.SystemDir(), "C:\\WINDOWS\\SYSTEM");
+    EXPECT_EQ(machine.WindowsDir(), "C:\\windows");
+    EXPECT_EQ(machine.SystemDir(), "C:\\windows\\SYSTEM");
     EXPECT_TRUE(machine.Files().DirectoryExists(machine.SystemDir()));
     EXPECT_TRUE(machine.Files().DirectoryExists("C:\\WINDOWS\\TEMP"));
-    EXPECT_EQ(machine.ShellFolder("Programs"), "C:\\WINDOWS\\Start Menu\\Programs");
+    EXPECT_EQ(machine.ShellFolder("Programs"), "C:\\windows\\Start Menu\\Programs");
     EXPECT_TRUE(machine.Files().DirectoryExists(machine.ShellFolder("Programs")));
     EXPECT_TRUE(machine.Files().DirectoryExists(machine.ShellFolder("Desktop")));
-    EXPECT_EQ(machine.EnvironmentVariable("TMP"), "C:\\WINDOWS\\TEMP");
+    EXPECT_EQ(machine.EnvironmentVariable("TMP"), "C:\\windows\\TEMP");
     EXPECT_EQ(machine.Drives().TypeOf('C'), DriveType::Fixed);
-    EXPECT_EQ(machine.Drives().ToHostPath("C:\\windows"), root / "drive_c" / "WINDOWS");
+    EXPECT_EQ(machine.Drives().ToHostPath("C:\\WINDOWS"), root / "drive_c" / "windows");
+}
+
+// A copied Windows 95 disk or a DOS emulator's C: folder, made a machine: its folders are used as they are.
+TEST(Machine, ALayoutUsesTheFoldersThatExistInAnyCase) {
+    for (const std::string existing : {"windows", "Windows", "WINDOWS"}) {
+        TempDir dir;
+        fs::create_directories(dir / "drive_c" / existing / "System");
+        ASSERT_FALSE(CreateMachineLayout(dir.Path()));
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir / "drive_c" / existing)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"Desktop", "Start Menu", "System", "TEMP"})) << existing;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir / "drive_c"), fs::directory_iterator()), 1)
+            << existing;
+        EXPECT_EQ(Machine(dir.Path()).WindowsDir(), "C:\\" + existing);
+    }
 }
 
 TEST(Machine, AnExistingMachineIsLeftAsItIs) {
@@ -73,7 +95,7 @@ TEST(Machine, EnvironmentComesFromTheMachineWithReferencesExpanded) {
     ASSERT_TRUE(machine.Reg().WriteString(RegistryRoot::LocalMachine, system_environment, "LOOP", "%LOOP%x"));
     ASSERT_TRUE(
         machine.Reg().WriteString(RegistryRoot::LocalMachine, system_environment, "ODD", "50%%UNKNOWN%"));
-    EXPECT_EQ(machine.EnvironmentVariable("games"), "C:\\WINDOWS\\GAMES");
+    EXPECT_EQ(machine.EnvironmentVariable("games"), "C:\\windows\\GAMES");
     EXPECT_EQ(machine.EnvironmentVariable("ODD"), "50%%UNKNOWN%");
     EXPECT_TRUE(machine.EnvironmentVariable("LOOP")); // ends, whatever it expands to
     EXPECT_FALSE(machine.EnvironmentVariable("HOME"));

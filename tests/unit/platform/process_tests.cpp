@@ -102,7 +102,7 @@ TEST_F(PlanLaunchTest, RunsAHostProgramDirectlyWithItsArguments) {
     ASSERT_TRUE(plan);
     EXPECT_EQ(plan->argv,
               (Words{(dir_ / "cd" / "DEMOS" / "RUN.EXE").string(), "/x", "a b", "D:\\D\u00C9MOS"}));
-    EXPECT_EQ(plan->working_dir, root_ / "drive_c" / "WINDOWS");
+    EXPECT_EQ(plan->working_dir, root_ / "drive_c" / "windows");
     using Variable = std::pair<std::string, std::string>;
     EXPECT_EQ(plan->environment, (std::vector<Variable>{{"WINEPREFIX", root_.string()}}));
 }
