@@ -166,6 +166,7 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
 struct CdDirectory {
     std::optional<std::filesystem::path> dir;
     std::optional<int> exit_status;
+    std::optional<tavox::DosboxImage> image; // the disc image, where DOSBox can mount it itself
 };
 
 CdDirectory FindCdDirectory(const tavox::StartForm& start) {
@@ -187,7 +188,8 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
     tavox::ScreenMessageBoxes messages(nullptr);
     const tavox::DiscCache cache(tavox::DefaultCacheDir() / "discs");
     auto dir = tavox::PrepareCdDirectory(*disc, cache, messages);
-    return dir ? CdDirectory{std::move(dir), std::nullopt} : CdDirectory{std::nullopt, 1};
+    return dir ? CdDirectory{std::move(dir), std::nullopt, tavox::DosboxImageOf(*disc)}
+               : CdDirectory{std::nullopt, 1};
 }
 
 } // namespace
@@ -243,6 +245,7 @@ int main(int argc, char* argv[]) {
             std::fputs("The CD cannot be given a drive letter.\n", stderr);
             return 1;
         }
+        machine.SetDiscImage(*cd_letter, cd.image);
     }
     if (options.startup.program_path.empty()) {
         // Started from outside every drive, the menu counts as started from the CD. A Wine prefix's Z: holds
