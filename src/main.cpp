@@ -179,7 +179,7 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
             disc = tavox::ChooseDisc(nullptr);
         }
         if (!disc) {
-            return {std::nullopt, 0}; // the user chose no disc: nothing to do
+            return {std::nullopt, 0, {}}; // the user chose no disc: nothing to do
         }
     }
     if (!disc) {
@@ -189,7 +189,7 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start) {
     const tavox::DiscCache cache(tavox::DefaultCacheDir() / "discs");
     auto dir = tavox::PrepareCdDirectory(*disc, cache, messages);
     return dir ? CdDirectory{std::move(dir), std::nullopt, tavox::DosboxImageOf(*disc)}
-               : CdDirectory{std::nullopt, 1};
+               : CdDirectory{std::nullopt, 1, {}};
 }
 
 } // namespace
