@@ -69,13 +69,17 @@ std::optional<DosboxImage> DosboxImageOf(const fs::path& path) {
     }
     const DiscImage& disc = *opened.image;
     const fs::path file = fs::absolute(path, ec);
+    // DOSBox looks for the file system on the first track, in sectors of 2048 or 2352 bytes.
+    if (disc.layout.first_sector != 0 ||
+        (disc.layout.sector_size != 2048 && disc.layout.sector_size != 2352)) {
+        return std::nullopt;
+    }
     if (disc.data_file != path && IsCueSheet(path)) {
         return DosboxImage{file, DosboxImageKind::CueSheet};
     }
     // Other descriptors are mounted through their data file where the data track starts it.
     const fs::path data_file = fs::absolute(disc.data_file, ec);
-    if (disc.layout.start_byte != 0 || disc.layout.first_sector != 0 ||
-        !WritableInCommand(data_file.string())) {
+    if (disc.layout.start_byte != 0 || !WritableInCommand(data_file.string())) {
         return std::nullopt;
     }
     switch (disc.layout.format) {

@@ -84,6 +84,10 @@ TEST(DosboxImageOf, AnImageDosboxReadsIsMountedInsteadOfTheFolder) {
     const fs::path cue = test::MakeDiscShape(iso, dir / "redump", test::DiscShape::CueOnePerTrack);
     const fs::path mds = test::MakeDiscShape(iso, dir / "alcohol", test::DiscShape::Mds);
     const fs::path nrg = test::MakeDiscShape(iso, dir / "nero", test::DiscShape::NrgDiscAtOnce);
+    ASSERT_TRUE(
+        test::MakeLaterSessionIso(dir / "tree", dir / "later.iso", "TAVOX", test::kAudioFirstDataSector));
+    const fs::path audio_first =
+        test::MakeDiscShape(dir / "later.iso", dir / "enhanced", test::DiscShape::CueAudioFirst);
     const fs::path folder = dir / "tree";
     const std::string raw_mount = "imgmount D " + std::string(kDosboxCueFile) + " -t cdrom\n";
     const std::string folder_mount = "mount D \"" + folder.string() + "\" -t cdrom -label TAVOX\n";
@@ -101,6 +105,7 @@ TEST(DosboxImageOf, AnImageDosboxReadsIsMountedInsteadOfTheFolder) {
         {mds, raw_mount, "FILE \"" + (dir / "alcohol.mdf").string() + "\" BINARY\r\n  TRACK 01 MODE1/2352"},
         {dir / "sub.img", folder_mount, ""}, // subchannel data DOSBox does not read
         {nrg, folder_mount, ""},             // the data track does not start the file
+        {audio_first, folder_mount, ""},     // nor the disc
         {folder, folder_mount, ""},
     };
     for (const auto& [disc, mount, cue_sheet] : cases) {
