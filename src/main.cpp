@@ -191,6 +191,7 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
 struct CdDirectory {
     std::optional<std::filesystem::path> dir;
     std::optional<int> exit_status;
+    std::optional<tavox::DosboxImage> image; // the disc image, where DOSBox can mount it itself
 };
 
 CdDirectory FindCdDirectory(const tavox::StartForm& start, tavox::MessageBoxes& messages, bool watched) {
@@ -208,7 +209,7 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start, tavox::MessageBoxes& 
             disc = tavox::ChooseDisc(nullptr);
         }
         if (!disc) {
-            return {std::nullopt, 0}; // the user chose no disc: nothing to do
+            return {std::nullopt, 0, {}}; // the user chose no disc: nothing to do
         }
     }
     if (!disc) {
@@ -216,7 +217,8 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start, tavox::MessageBoxes& 
     }
     const tavox::DiscCache cache(tavox::DefaultCacheDir() / "discs");
     auto dir = tavox::PrepareCdDirectory(*disc, cache, messages);
-    return dir ? CdDirectory{std::move(dir), std::nullopt} : CdDirectory{std::nullopt, 1};
+    return dir ? CdDirectory{std::move(dir), std::nullopt, tavox::DosboxImageOf(*disc)}
+               : CdDirectory{std::nullopt, 1, {}};
 }
 
 } // namespace
@@ -329,6 +331,7 @@ int main(int argc, char* argv[]) {
             std::fputs("The CD cannot be given a drive letter.\n", stderr);
             return 1;
         }
+        machine.SetDiscImage(*cd_letter, cd.image);
     }
     if (options.startup.program_path.empty()) {
         options.startup.program_path = std::string{cd_letter.value_or('D'), ':', '\\'} + "TAVOX95.EXE";

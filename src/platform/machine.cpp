@@ -163,6 +163,9 @@ std::optional<std::string> Machine::ExpandVariable(std::string_view name, int de
 }
 
 bool Machine::MapDrive(char letter, const fs::path& host_dir, DriveType type) {
+    if (letter == disc_letter_) {
+        disc_image_.reset();
+    }
     const fs::path devices = root_ / "dosdevices";
     const fs::path link = devices / DriveValueName(letter);
     std::error_code ec;

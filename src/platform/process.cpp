@@ -38,10 +38,12 @@ constexpr std::string_view kDefaultOpener = "xdg-open";
 // waits, and a start that fails leaves no file. The system's tools are found whatever PATH the menu has.
 constexpr std::string_view kDosboxWrapper =
     R"(PATH=${PATH:+$PATH:}/usr/bin:/bin
-conf=$(mktemp "${TMPDIR:-/tmp}/tavox95-dosbox.XXXXXX") || exit 127
-printf '%s' "$1" > "$conf" && "$2" -conf "$conf"
+dir=$(mktemp -d "${TMPDIR:-/tmp}/tavox95-dosbox.XXXXXX") || exit 127
+printf '%s' "$1" > "$dir/dosbox.conf" && { [ -z "$3" ] || printf '%s' "$3" > "$dir/$4"; } &&
+  cd "$dir" && "$2" -conf dosbox.conf
 status=$?
-rm -f -- "$conf"
+rm -f -- "$dir/dosbox.conf" "$dir/$4"
+rmdir -- "$dir"
 exit $status)";
 constexpr std::string_view kWine32Missing = "32-bit Wine, package wine32";
 constexpr std::string_view kWineMissing = "Wine, package wine";
@@ -343,7 +345,7 @@ PlannedLaunch PlanLaunchAt(const Machine& machine, const ProcessConfig& config, 
         plan.engine = engine.command.front();
         if (engine.dosbox) {
             DosboxStart start;
-            start.mounts = DosboxMounts(machine.Drives());
+            start.mounts = DosboxMounts(machine.Drives(), machine.DiscImageLetter(), machine.DiscImage());
             start.directory = dir_exists ? std::string(working_dir) : DirectoryPart(command->program);
             while (start.directory.size() > 3 && start.directory.back() == '\\') {
                 start.directory.pop_back();
@@ -356,7 +358,9 @@ PlannedLaunch PlanLaunchAt(const Machine& machine, const ProcessConfig& config, 
                          std::string(kDosboxWrapper),
                          "sh",
                          DosboxConfiguration(start),
-                         engine.command.front()};
+                         engine.command.front(),
+                         machine.DiscImage() ? DosboxCueSheet(*machine.DiscImage()) : std::string(),
+                         std::string(kDosboxCueFile)};
             plan.working_dir = program.parent_path();
             plan.environment.push_back(PrefixVariable(machine));
             return {std::move(plan), {}};

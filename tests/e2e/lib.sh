@@ -208,7 +208,7 @@ e2e_engines=""
 start_menu() { # extra options...
     local runner=(--runner "$e2e_runner")
     [ "$e2e_engines" != real ] || runner=()
-    QT_QPA_PLATFORM=xcb "$e2e_program" A --machine "$work/machine" --cd "$e2e_cd" "${runner[@]}" \
+    QT_QPA_PLATFORM=xcb "$e2e_program" A --machine "$work/machine" --cd "${e2e_disc:-$e2e_cd}" "${runner[@]}" \
         --opener true "$@" 2>>"$work/menu.log" &
     menu_pid=$!
     local deadline=$((SECONDS + e2e_timeout_s)) window geometry

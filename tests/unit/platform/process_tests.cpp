@@ -176,7 +176,7 @@ protected:
 
     // The DOSBox configuration of a plan that starts DOSBox; empty when it does not.
     std::string DosboxConfig(const PlannedLaunch& planned) {
-        if (!planned.plan || planned.plan->argv.size() != 6 || planned.plan->argv[5] != Dosbox()) {
+        if (!planned.plan || planned.plan->argv.size() != 8 || planned.plan->argv[5] != Dosbox()) {
             return {};
         }
         return planned.plan->argv[4];
@@ -297,15 +297,19 @@ TEST_F(EngineRoutingTest, DosboxGetsItsConfigurationInAFileThatLivesAsLongAsDosb
     fs::create_directories(temp);
     const ScopedEnvironmentVariable tmpdir("TMPDIR", temp.string());
     const fs::path copy = dir_ / "config-seen";
+    // A raw image of the disc is mounted through a cue sheet that lives beside the configuration.
+    const DosboxImage raw{dir_ / "disc.img", DosboxImageKind::RawMode1};
+    machine_->SetDiscImage('D', raw);
     WriteScript(engines_ / "dosbox", "#!/bin/sh\n[ \"$1\" = -conf ] && cp \"$2\" '" + copy.string() +
-                                         "' && ls '" + temp.string() + "' > '" + copy.string() +
-                                         ".list'\nexit 7\n");
+                                         "' && cp disc.cue '" + copy.string() + ".cue' && ls '" +
+                                         temp.string() + "' > '" + copy.string() + ".list'\nexit 7\n");
     const PlannedLaunch planned = Plan("C:\\GAMES\\DOS.EXE");
     ASSERT_TRUE(planned.plan);
     auto child = Spawn(*planned.plan).child;
     ASSERT_TRUE(child);
     EXPECT_EQ(child->Wait(), 7);
     EXPECT_EQ(ReadFile(copy), DosboxConfig(planned));
+    EXPECT_EQ(ReadFile(copy.string() + ".cue"), DosboxCueSheet(raw));
     EXPECT_TRUE(ReadFile(copy.string() + ".list").starts_with("tavox95-dosbox.")) << "made in TMPDIR";
     EXPECT_TRUE(fs::is_empty(temp)) << "removed when DOSBox ended";
 }
