@@ -203,7 +203,7 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start, tavox::MessageBoxes& 
         if (!disc && !watched) {
             messages.Show(tavox::MessageKind::Error, QStringLiteral("TAVOX CD"),
                           QStringLiteral("No TAVOX CD was found."));
-            return {std::nullopt, 1};
+            return {std::nullopt, 1, {}};
         }
         if (!disc) {
             disc = tavox::ChooseDisc(nullptr);
