@@ -41,6 +41,7 @@ struct Options {
     std::optional<char> cd_drive;
     tavox::ProcessConfig process;
     std::optional<QString> snapshot;
+    bool cd_given = false; // --cd names the CD itself, never a folder of discs
     bool verbose = false;
     std::optional<tavox::PageItem> select; // the item to show once the disc is open
     bool select_given_wrong = false;
@@ -124,6 +125,7 @@ Options ParseOptions(const QCoreApplication& app) {
     const auto cd_option = parser.isSet(QStringLiteral("cd"))
                                ? std::optional(parser.value(QStringLiteral("cd")).toStdString())
                                : std::nullopt;
+    result.cd_given = cd_option.has_value();
     result.start = tavox::ReadStartForm(positional, cd_option, [](const std::filesystem::path& path) {
         std::error_code ec;
         return std::filesystem::exists(path, ec);
@@ -259,7 +261,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     // A folder of discs opens as a shelf.
-    if (options.start.disc && tavox::IsShelfFolder(*options.start.disc)) {
+    if (options.start.disc && !options.cd_given && tavox::IsShelfFolder(*options.start.disc)) {
         return tavox::RunShelfWindow(*options.start.disc, options.machine_dir, options.snapshot);
     }
     // Nobody answers the boxes of a start that only takes a picture.
