@@ -214,7 +214,8 @@ start_menu() { # extra options...
     local deadline=$((SECONDS + e2e_timeout_s)) window geometry
     while [ "$SECONDS" -lt "$deadline" ] && kill -0 "$menu_pid" 2>/dev/null; do
         for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
-            geometry=$(xdotool getwindowgeometry --shell "$window")
+            # A window Qt made and dropped during start-up may be gone by now.
+            geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || continue
             if grep -qx 'WIDTH=640' <<<"$geometry" && grep -qx 'HEIGHT=480' <<<"$geometry"; then
                 ox=$(sed -n 's/^X=//p' <<<"$geometry")
                 oy=$(sed -n 's/^Y=//p' <<<"$geometry")
@@ -241,7 +242,7 @@ focus_menu() {
 window_at() { # width height
     local window geometry x y
     for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
-        geometry=$(xdotool getwindowgeometry --shell "$window")
+        geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || continue # closed meanwhile
         x=$(sed -n 's/^X=//p' <<<"$geometry")
         y=$(sed -n 's/^Y=//p' <<<"$geometry")
         if grep -qx "WIDTH=$1" <<<"$geometry" && grep -qx "HEIGHT=$2" <<<"$geometry" &&
@@ -257,7 +258,7 @@ window_at() { # width height
 focus_window() { # width height
     local window geometry
     for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
-        geometry=$(xdotool getwindowgeometry --shell "$window")
+        geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || continue # closed meanwhile
         if grep -qx "WIDTH=$1" <<<"$geometry" && grep -qx "HEIGHT=$2" <<<"$geometry"; then
             xdotool windowfocus --sync "$window"
             return
@@ -278,7 +279,7 @@ has_question() {
     local window geometry
     for window in $(xdotool search --onlyvisible --pid "$menu_pid" 2>/dev/null); do
         [ "$window" = "$menu_window" ] && continue
-        geometry=$(xdotool getwindowgeometry --shell "$window")
+        geometry=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || continue # closed meanwhile
         question_width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
         question_height=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
         if [ "$question_width" != 323 ] && [ "$question_width" != 426 ]; then
