@@ -36,8 +36,8 @@ wine_cleanup() {
 }
 trap wine_cleanup EXIT
 
-wineboot -i >"$work/wineboot.log" 2>&1
-wineserver -w
+# The menu lays out its own machine; the first Windows program it starts makes that a Wine prefix too.
+mkdir -p "$c/windows"
 printf '[Main]\r\nLanguage2=0\r\n' >"$settings"
 
 # A command label is shown when its caption lights the inside of its place (the cursor frame lies outside).
@@ -80,6 +80,8 @@ expect "the setup recorded its directory in its profile file" \
     "$(tr -d '\r' <"$c/windows/MORSKA.INI" | grep '^InstallPath=')" 'InstallPath=C:\HRY\MORSKA'
 wineserver -w
 expect "the setup registered its uninstaller" "$(registry_has "$uninstall_key")" yes
+expect "Wine kept the menu's one Windows folder" \
+    "$(find "$c" -mindepth 1 -maxdepth 1 -iname windows | wc -l)" 1
 expect "the settings file records the game" "$(settings_keys)" \
     "Operace Mořská hvězda Operace Mořská hvězda_ Operace Mořská hvězda__ "
 
