@@ -4,7 +4,7 @@
 // Usage: dosbox_wait WAIT.COM [RUNS]
 #include "app/qt_event_pump.h"
 #include "installer/launcher.h"
-#include "platform/engines.h"
+#include "launch/engines.h"
 #include "platform/machine.h"
 #include "support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // Selecting a neighbouring demo on the demos page (PageSelect: the detail panel, a small picture decoded
 // from JPEG at a quarter of its size, the frames), beside the bare quarter-size decode of the same pictures,
 // so that the ratio shows what the screen adds to the decode. The two demos alternate, both ways.
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 #include "support/form_fixture.h"
 #include "support/offscreen.h"
 #include "support/temp_dir.h"

@@ -2,10 +2,10 @@
 // record past a count holds anything, the texts follow the load's rules, and the detection that runs with
 // the load never touches the settings file beyond the current issue's section.
 
+#include "base/ascii.h"
 #include "catalogue/catalogue_load.h"
 #include "catalogue/detection.h"
 #include "fuzz_support.h"
-#include "platform/ascii.h"
 #include "platform/machine.h"
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Clone descriptors from arbitrary text: no more tracks than a CD holds, each in the image named as the
 // descriptor and starting on the sector the descriptor gives, within a CD's length.
 
+#include "disc/ccd_descriptor.h"
 #include "fuzz_support.h"
-#include "platform/disc/ccd_descriptor.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // reads the same user data whether it is read in one piece or in small ones across sector ends, never more
 // than the image holds; and a disc's identity is a name that stays inside the cache.
 
+#include "disc/cue_sheet.h"
+#include "disc/sector_image.h"
+#include "disc/volume_descriptors.h"
 #include "fuzz_support.h"
-#include "platform/disc/cue_sheet.h"
-#include "platform/disc/sector_image.h"
-#include "platform/disc/volume_descriptors.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 // reported exactly when there is a picture.
 
 #include "fuzz_support.h"
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Media descriptors from arbitrary bytes: no read outside the descriptor, no more tracks than a CD holds,
 // each track in a named file, and a refused descriptor names no track.
 
+#include "disc/mds_descriptor.h"
 #include "fuzz_support.h"
-#include "platform/disc/mds_descriptor.h"
 
 namespace {
 

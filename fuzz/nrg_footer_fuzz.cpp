@@ -1,8 +1,8 @@
 // Images with track information at their end, from arbitrary bytes: every chunk and track read lies inside
 // the file before the track information, no read leaves the file, and no more tracks than a CD holds.
 
+#include "disc/nrg_footer.h"
 #include "fuzz_support.h"
-#include "platform/disc/nrg_footer.h"
 
 #include <algorithm>
 #include <cstring>

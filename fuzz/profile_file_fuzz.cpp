@@ -2,8 +2,8 @@
 // same afterwards except the edited one, every line the edit did not touch is still there byte for byte, a
 // write that reports failure leaves the file as it was, and an edit that finds nothing to do writes nothing.
 
+#include "base/ascii.h"
 #include "fuzz_support.h"
-#include "platform/ascii.h"
 #include "platform/profile_file.h"
 
 #include <algorithm>

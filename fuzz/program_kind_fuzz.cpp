@@ -2,7 +2,7 @@
 // nothing a Windows program that lacks its header, and the .PIF reader takes its fields from the file.
 
 #include "fuzz_support.h"
-#include "platform/program_kind.h"
+#include "launch/program_kind.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // nothing appears or changes outside the destination, and no link is ever made.
 
 #include "fuzz_support.h"
-#include "platform/unrar/unrar.h"
+#include "unrar/unrar.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -4,16 +4,16 @@
 #include "app/entry_rule.h"
 #include "app/form1.h"
 #include "app/shelf_window.h"
+#include "app/start_form.h"
+#include "base/ascii.h"
+#include "base/code_page.h"
+#include "base/log.h"
 #include "catalogue/path_helpers.h"
+#include "disc/disc_cache.h"
+#include "disc/disc_search.h"
 #include "installer/launcher.h"
-#include "platform/ascii.h"
-#include "platform/code_page.h"
-#include "platform/disc/disc_cache.h"
-#include "platform/disc/disc_search.h"
-#include "platform/log.h"
+#include "media/sound_output.h"
 #include "platform/machine.h"
-#include "platform/sound_output.h"
-#include "platform/start_form.h"
 #include "shelf/last_shelf.h"
 #include "shelf/shelf_command.h"
 #include "version.h"
@@ -193,7 +193,7 @@ void ScheduleSnapshot(tavox::TForm1& form, const QString& file) {
 struct CdDirectory {
     std::optional<std::filesystem::path> dir;
     std::optional<int> exit_status;
-    std::optional<tavox::DosboxImage> image; // the disc image, where DOSBox can mount it itself
+    std::optional<std::filesystem::path> image; // the disc image, when the disc is one
 };
 
 CdDirectory FindCdDirectory(const tavox::StartForm& start, tavox::MessageBoxes& messages, bool watched) {
@@ -219,8 +219,13 @@ CdDirectory FindCdDirectory(const tavox::StartForm& start, tavox::MessageBoxes& 
     }
     const tavox::DiscCache cache(tavox::DefaultCacheDir() / "discs");
     auto dir = tavox::PrepareCdDirectory(*disc, cache, messages);
-    return dir ? CdDirectory{std::move(dir), std::nullopt, tavox::DosboxImageOf(*disc)}
-               : CdDirectory{std::nullopt, 1, {}};
+    if (!dir) {
+        return {std::nullopt, 1, {}};
+    }
+    std::error_code ec;
+    const bool image = std::filesystem::is_regular_file(*disc, ec);
+    return {std::move(dir), std::nullopt,
+            image ? std::optional(std::filesystem::absolute(*disc, ec)) : std::nullopt};
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 
 #include "app/disc_unpack_dialog.h"
 #include "app/message_boxes.h"
-#include "platform/disc/disc_cache.h"
-#include "platform/disc/disc_search.h"
-#include "platform/disc/drive_label.h"
+#include "disc/disc_cache.h"
+#include "disc/disc_search.h"
+#include "disc/drive_label.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -8,9 +8,9 @@
 #include "catalogue/settings_records.h"
 #include "catalogue/text_helpers.h"
 #include "installer/launcher.h"
+#include "media/sound_output.h"
 #include "menu/list_rules.h"
 #include "platform/machine.h"
-#include "platform/sound_output.h"
 
 #include <QApplication>
 #include <QCloseEvent>

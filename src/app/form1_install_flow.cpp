@@ -2,11 +2,11 @@
 // the directory chooser, demos and readers' items follow their install recipe.
 #include "app/form1.h"
 
+#include "base/code_page.h"
 #include "catalogue/settings_records.h"
 #include "catalogue/text_helpers.h"
 #include "installer/install_steps.h"
 #include "installer/launcher.h"
-#include "platform/code_page.h"
 #include "platform/machine.h"
 #include "presentation/busy_pointer.h"
 

@@ -1,7 +1,7 @@
 #include "app/form1.h"
 
 #include "catalogue/picture_names.h"
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 #include "platform/machine.h"
 #include "presentation/picture_files.h"
 

@@ -4,12 +4,12 @@
 
 #include "app/string_table.h"
 
+#include "base/ascii.h"
+#include "base/code_page.h"
 #include "catalogue/text_helpers.h"
 #include "installer/deletion.h"
 #include "installer/launcher.h"
 #include "installer/uninstall_script.h"
-#include "platform/ascii.h"
-#include "platform/code_page.h"
 #include "platform/machine.h"
 #include "presentation/busy_pointer.h"
 

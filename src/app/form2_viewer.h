@@ -4,7 +4,7 @@
 // with the mouse or the arrow keys. It shares the picture counter with the main window's small view and hands
 // the small view back the picture last seen when it closes.
 
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 #include "presentation/widgets.h"
 
 #include <QCursor>

@@ -2,10 +2,10 @@
 
 #include "app/form1.h"
 #include "app/string_table.h"
+#include "base/ascii.h"
 #include "catalogue/text_helpers.h"
 #include "installer/make_path.h"
 #include "installer/ui/screen_centre.h"
-#include "platform/ascii.h"
 #include "platform/machine.h"
 
 #include <QComboBox>

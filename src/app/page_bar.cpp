@@ -1,8 +1,8 @@
 #include "app/page_bar.h"
 
 #include "app/string_table.h"
+#include "base/code_page.h"
 #include "catalogue/records.h"
-#include "platform/code_page.h"
 
 namespace tavox {
 

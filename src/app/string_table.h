@@ -3,7 +3,7 @@
 // The program's texts by id. Each language has a block of 100 ids (English n, Czech 100 + n, Turkish 200 + n,
 // Romanian 300 + n); callers ask for Language × 100 + n and receive 8-bit text in the block's code page.
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 #include <optional>
 #include <string>

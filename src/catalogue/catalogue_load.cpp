@@ -1,8 +1,8 @@
 #include "catalogue/catalogue_load.h"
 
+#include "base/ascii.h"
 #include "catalogue/detection.h"
 #include "catalogue/text_helpers.h"
-#include "platform/ascii.h"
 #include "platform/machine.h"
 
 #include <algorithm>

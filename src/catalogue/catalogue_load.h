@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/code_page.h"
 #include "catalogue/catalogue_state.h"
-#include "platform/code_page.h"
 #include "platform/profile_file.h"
 
 #include <optional>

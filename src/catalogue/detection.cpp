@@ -1,10 +1,10 @@
 #include "catalogue/detection.h"
 
+#include "base/ascii.h"
 #include "catalogue/path_helpers.h"
 #include "catalogue/records.h"
 #include "catalogue/settings_records.h"
 #include "catalogue/text_helpers.h"
-#include "platform/ascii.h"
 #include "platform/machine.h"
 
 namespace tavox {

@@ -1,7 +1,7 @@
 #include "catalogue/path_helpers.h"
 
+#include "base/ascii.h"
 #include "catalogue/text_helpers.h"
-#include "platform/ascii.h"
 #include "platform/machine.h"
 
 namespace tavox {

@@ -1,9 +1,9 @@
 #include "catalogue/settings_records.h"
 
+#include "base/ascii.h"
+#include "base/code_page.h"
 #include "catalogue/records.h"
 #include "catalogue/text_helpers.h"
-#include "platform/ascii.h"
-#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "platform/profile_file.h"
 

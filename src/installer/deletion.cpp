@@ -1,7 +1,7 @@
 #include "installer/deletion.h"
 
+#include "base/ascii.h"
 #include "catalogue/text_helpers.h"
-#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/windows_path.h"
 

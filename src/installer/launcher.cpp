@@ -1,8 +1,8 @@
 #include "installer/launcher.h"
 
-#include "platform/ascii.h"
-#include "platform/command_line.h"
-#include "platform/log.h"
+#include "base/ascii.h"
+#include "base/log.h"
+#include "launch/command_line.h"
 #include "platform/machine.h"
 
 namespace tavox {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "installer/event_pump.h"
-#include "platform/process.h"
+#include "launch/process.h"
 
 #include <chrono>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "installer/trar.h"
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/drive_map.h"
 
 #include <algorithm>

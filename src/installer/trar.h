@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/unrar/unrar.h"
+#include "unrar/unrar.h"
 
 #include <array>
 #include <cstdint>

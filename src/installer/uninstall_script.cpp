@@ -1,11 +1,11 @@
 #include "installer/uninstall_script.h"
 
+#include "base/ascii.h"
+#include "base/code_page.h"
+#include "base/log.h"
 #include "catalogue/text_helpers.h"
 #include "installer/deletion.h"
-#include "platform/ascii.h"
-#include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "platform/log.h"
 
 namespace tavox {
 

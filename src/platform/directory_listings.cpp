@@ -1,6 +1,6 @@
 #include "platform/directory_listings.h"
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "platform/drive_map.h"
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/windows_path.h"
 
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
 #include "platform/file_system.h"
 
-#include "platform/atomic_file.h"
+#include "base/atomic_file.h"
 #include "platform/windows_path.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/machine.h"
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 
 #include <cstdlib>
 #include <system_error>

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/dosbox_config.h"
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -47,14 +46,14 @@ public:
     // Maps a host directory to a drive letter: the dosdevices link and Wine's drive type are written, so
     // programs started under Wine see the same drive.
     bool MapDrive(char letter, const std::filesystem::path& host_dir, DriveType type);
-    // The image the CD at `letter` was read from, for programs that mount the image themselves (DOSBox);
-    // forgotten when that letter is mapped again.
-    void SetDiscImage(char letter, std::optional<DosboxImage> image) {
+    // The image file the CD at `letter` was read from (nothing for a disc folder), for programs that mount
+    // the image themselves (DOSBox); forgotten when that letter is mapped again.
+    void SetDiscImage(char letter, std::optional<std::filesystem::path> image) {
         disc_letter_ = letter;
         disc_image_ = std::move(image);
     }
     char DiscImageLetter() const { return disc_letter_; }
-    const DosboxImage* DiscImage() const { return disc_image_ ? &*disc_image_ : nullptr; }
+    const std::filesystem::path* DiscImage() const { return disc_image_ ? &*disc_image_ : nullptr; }
     // The first letter from `first` to Z that no drive uses; nothing when all are taken.
     std::optional<char> FirstFreeLetter(char first = 'D') const;
 
@@ -72,7 +71,7 @@ private:
     DriveMap drives_;
     FileSystem files_{drives_};
     char disc_letter_ = 0;
-    std::optional<DosboxImage> disc_image_;
+    std::optional<std::filesystem::path> disc_image_;
 };
 
 // Makes the layout of a new machine at `root` where it is missing: drive C: with the Windows folder named as

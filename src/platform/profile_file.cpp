@@ -1,9 +1,9 @@
 #include "platform/profile_file.h"
 
-#include "platform/ascii.h"
-#include "platform/atomic_file.h"
-#include "platform/log.h"
-#include "platform/unique_fd.h"
+#include "base/ascii.h"
+#include "base/atomic_file.h"
+#include "base/log.h"
+#include "base/unique_fd.h"
 
 #include <algorithm>
 #include <cerrno>

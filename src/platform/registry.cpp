@@ -1,10 +1,10 @@
 #include "platform/registry.h"
 
-#include "platform/ascii.h"
-#include "platform/atomic_file.h"
-#include "platform/log.h"
+#include "base/ascii.h"
+#include "base/atomic_file.h"
+#include "base/log.h"
+#include "base/unique_fd.h"
 #include "platform/registry_hive.h"
-#include "platform/unique_fd.h"
 
 #include <algorithm>
 #include <cerrno>

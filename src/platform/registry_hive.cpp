@@ -1,6 +1,6 @@
 #include "platform/registry_hive.h"
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 #include "platform/registry_hive_text.h"
 
 #include <algorithm>

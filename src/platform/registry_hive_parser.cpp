@@ -1,4 +1,4 @@
-#include "platform/little_endian.h"
+#include "base/little_endian.h"
 #include "platform/registry_hive.h"
 
 #include "platform/registry_hive_text.h"

@@ -1,6 +1,6 @@
 #include "platform/windows_path.h"
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 
 namespace tavox {
 

@@ -1,6 +1,6 @@
 #include "presentation/picture_files.h"
 
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 
 #include <cstdint>
 #include <memory>

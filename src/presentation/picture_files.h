@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 
 #include <QImage>
 #include <QString>

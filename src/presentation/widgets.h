@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 #include <QImage>
 #include <QWidget>

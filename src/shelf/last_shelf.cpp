@@ -1,8 +1,8 @@
 #include "shelf/last_shelf.h"
 
-#include "platform/atomic_file.h"
-#include "platform/disc/disc_search.h"
-#include "platform/unique_fd.h"
+#include "base/atomic_file.h"
+#include "base/unique_fd.h"
+#include "disc/disc_search.h"
 
 #include <fcntl.h>
 

@@ -1,16 +1,16 @@
 #include "shelf/shelf_disc.h"
 
+#include "base/ascii.h"
+#include "base/atomic_file.h"
+#include "base/code_page.h"
+#include "base/unique_fd.h"
 #include "catalogue/catalogue_load.h"
 #include "catalogue/catalogue_state.h"
 #include "catalogue/picture_names.h"
 #include "catalogue/text_helpers.h"
-#include "platform/ascii.h"
-#include "platform/atomic_file.h"
-#include "platform/code_page.h"
-#include "platform/disc/disc_files.h"
-#include "platform/disc/disc_search.h"
+#include "disc/disc_files.h"
+#include "disc/disc_search.h"
 #include "platform/profile_file.h"
-#include "platform/unique_fd.h"
 #include "shelf/page_item.h"
 
 #include <fcntl.h>

@@ -1,7 +1,7 @@
 #include "shelf/shelf_folder.h"
 
-#include "platform/ascii.h"
-#include "platform/disc/disc_search.h"
+#include "base/ascii.h"
+#include "disc/disc_search.h"
 
 #include <sys/stat.h>
 

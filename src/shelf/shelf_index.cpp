@@ -1,7 +1,7 @@
 #include "shelf/shelf_index.h"
 
 #include "catalogue/records.h"
-#include "platform/disc/disc_cache.h"
+#include "disc/disc_cache.h"
 
 #include <sqlite3.h>
 

@@ -1,9 +1,9 @@
 #include "shelf/shelf_marks.h"
 
+#include "base/ascii.h"
 #include "catalogue/records.h"
 #include "catalogue/settings_records.h"
 #include "catalogue/text_helpers.h"
-#include "platform/ascii.h"
 #include "platform/machine.h"
 #include "platform/profile_file.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/log.h"
+#include "base/log.h"
 #include "support/temp_dir.h"
 
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "app/form1.h"
 #include "installer/launcher.h"
-#include "platform/sound_output.h"
+#include "media/sound_output.h"
 #include "support/test_machine.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/form1.h"
 #include "catalogue/path_helpers.h"
 #include "installer/launcher.h"
-#include "platform/sound_output.h"
+#include "media/sound_output.h"
 #include "support/form_fixture.h"
 
 #include <QApplication>

@@ -2,10 +2,10 @@
 // takes it off again through its uninstaller or its own question, then cleans up after the catalogue's list.
 #include "support/form_fixture.h"
 
+#include "base/ascii.h"
+#include "base/code_page.h"
 #include "catalogue/text_helpers.h"
 #include "installer/launcher.h"
-#include "platform/ascii.h"
-#include "platform/code_page.h"
 
 #include <gtest/gtest.h>
 

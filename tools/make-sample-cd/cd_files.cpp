@@ -1,6 +1,6 @@
 #include "cd_files.h"
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 #include <algorithm>
 #include <cstdio>

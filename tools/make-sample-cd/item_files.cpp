@@ -1,6 +1,6 @@
 #include "item_files.h"
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "rar-writer/rar_writer.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "sample_pictures.h"
 
+#include "base/ascii.h"
 #include "picture_encoding.h"
-#include "platform/ascii.h"
 #include "sample_tables.h"
 
 #include <algorithm>

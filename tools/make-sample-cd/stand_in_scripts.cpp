@@ -1,6 +1,6 @@
 #include "stand_in_scripts.h"
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 
 namespace sample_cd {
 

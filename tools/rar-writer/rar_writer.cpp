@@ -1,6 +1,6 @@
 #include "rar-writer/rar_writer.h"
 
-#include "platform/unrar/crc32.h"
+#include "base/crc32.h"
 #include "rar-writer/block_bytes.h"
 
 #include <algorithm>
@@ -32,7 +32,7 @@ Entry Symlink(std::string name, std::string target) {
 }
 
 std::uint32_t Crc32(std::string_view bytes) {
-    return unrar::Crc32(bytes);
+    return tavox::Crc32(bytes);
 }
 
 std::string StoredName(const Entry& entry, char separator) {

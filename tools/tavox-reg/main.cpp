@@ -1,7 +1,7 @@
 // tavox-reg: the add, delete and query commands of the Windows reg tool, over a machine's registry files, so
 // that scripts and tests can look at and prepare what the menu and the games find in the registry.
 
-#include "platform/ascii.h"
+#include "base/ascii.h"
 #include "platform/registry.h"
 
 #include <algorithm>

@@ -1,19 +1,19 @@
 // The sample CD as the menu sees it: loaded through the real catalogue load, and its stand-in installers run
 // on a machine so that the detection finds what they installed and no longer finds what they removed.
 
+#include "base/ascii.h"
+#include "base/code_page.h"
 #include "catalogue/catalogue_load.h"
 #include "catalogue/detection.h"
 #include "catalogue/records.h"
 #include "catalogue/text_helpers.h"
 #include "installer/uninstall_script.h"
-#include "platform/ascii.h"
-#include "platform/code_page.h"
-#include "platform/engines.h"
+#include "launch/engines.h"
+#include "launch/process.h"
+#include "launch/program_kind.h"
 #include "platform/machine.h"
-#include "platform/process.h"
-#include "platform/program_kind.h"
-#include "platform/unrar/unrar.h"
 #include "support/temp_dir.h"
+#include "unrar/unrar.h"
 
 #include <gtest/gtest.h>
 

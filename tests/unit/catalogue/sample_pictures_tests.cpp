@@ -1,7 +1,7 @@
 // The screenshots of the sample CD as the menu reads them: the series that the catalogue's Picture values
 // name, the ready first pictures in the colour-depth directories, and the fixed pictures of two pages.
 
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 #include "platform/profile_file.h"
 #include "support/temp_dir.h"
 

@@ -1,7 +1,7 @@
 // Damaged and hostile screenshots as a CD may carry them: each either shows a picture or gives the message
 // the viewer puts in its error box, and never ends the program.
 
-#include "platform/jpeg_decoder.h"
+#include "media/jpeg_decoder.h"
 #include "presentation/picture_files.h"
 #include "support/jpeg_encoder.h"
 

@@ -1,6 +1,6 @@
 #include "installer/launcher.h"
 
-#include "platform/engines.h"
+#include "launch/engines.h"
 #include "support/captured_log.h"
 #include "support/launch_fixture.h"
 #include "support/poll.h"

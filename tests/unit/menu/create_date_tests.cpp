@@ -1,6 +1,6 @@
 #include "menu/create_date.h"
 
-#include "platform/code_page.h"
+#include "base/code_page.h"
 
 #include <gtest/gtest.h>
 
