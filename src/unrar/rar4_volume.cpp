@@ -1,5 +1,6 @@
 #include "base/crc32.h"
 #include "base/little_endian.h"
+#include "unrar/dos_time.h"
 #include "unrar/rar_volume_internal.h"
 
 namespace tavox::unrar {

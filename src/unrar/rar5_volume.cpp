@@ -1,4 +1,5 @@
 #include "base/crc32.h"
+#include "unrar/dos_time.h"
 #include "unrar/rar_volume_internal.h"
 
 namespace tavox::unrar {
