@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
@@ -222,6 +221,26 @@ bool TForm1::FormActivate() {
     return true;
 }
 
+void TForm1::SelectPageItem(const PageItem& select) {
+    for (int n = 1; n <= catalogue.PageCount; ++n) {
+        if (catalogue.Pages[n].Kind == select.page) {
+            MainButtonClick(n);
+            break;
+        }
+    }
+    if (navigation.CurrentPage != select.page) {
+        return;
+    }
+    // Step by step, so that the list scrolls and the details follow exactly as under the Down key.
+    while (navigation.CurrentItem < select.number) {
+        const int before = navigation.CurrentItem;
+        ScrollListDown();
+        if (navigation.CurrentItem == before) {
+            break;
+        }
+    }
+}
+
 void TForm1::FormDestroy() {
     if (destroyed_) {
         return;
@@ -232,15 +251,6 @@ void TForm1::FormDestroy() {
     }
     PlayWAV("BYE");
     showMinimized();
-}
-
-void TForm1::PlayWAV(const char* resource) {
-    QFile file(QStringLiteral(":/") + QString::fromLatin1(resource));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return;
-    }
-    const QByteArray wave = file.readAll();
-    services.sound.PlayWav(std::as_bytes(std::span(wave.constData(), static_cast<std::size_t>(wave.size()))));
 }
 
 std::string TForm1::LoadString(StringId text) const {

@@ -39,7 +39,8 @@ struct FormServices {
 };
 
 // The menu's main window: every component of the form as a widget named after it, and the main window state.
-// Its operations are defined in app/form1*.cpp, one file per group below; the group's comment names it.
+// Its operations are defined in app/form1*.cpp, and beside the dialog each of two opens; every group below
+// names the file that holds it.
 class TForm1 : public QWidget, public MainWindowState {
 public:
     TForm1(FormServices services, StartupOptions options);
@@ -53,8 +54,6 @@ public:
     // The item to show once the first activation has loaded the catalogue.
     void SelectOnStart(const PageItem& select) { select_on_start_ = select; }
     void FormDestroy();
-    // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.
-    void PlayWAV(const char* resource);
 
     // Texts (form1.cpp).
     std::string LoadString(StringId text) const;
@@ -87,6 +86,7 @@ public:
     bool DemosLabelTest(int r) const;
     void DemosLabelClick(int row);
     void FormKeyDown(int key, Qt::KeyboardModifiers shift);
+    int PageItemCount() const;
 
     // The detail panel (form1_detail_panel.cpp).
     void SetDemos();
@@ -114,8 +114,10 @@ public:
     void PaintBox1Paint(const QRect& clip);
     void DrawLines();
     void BackgroundImageMouseMove();
+    // The component of an object number (1..15 rows, 20..26 commands and fixed labels).
+    FormLabel* AssignObject(int n) const;
 
-    // The small picture (form1_small_picture.cpp) and the viewer (SmallImageClick, form1_viewer_open.cpp).
+    // The small picture (form1_small_picture.cpp).
     // False when the picture could not be loaded: the box was shown and the picture area and the marks
     // keep what they showed.
     bool LoadSmallPicture(const std::string& base);
@@ -125,12 +127,16 @@ public:
     std::string CurrentPictureBase() const;
     void LeftSpot2Click();
     void RightSpot2Click();
+
+    // The screenshot viewer over the small picture (form1_viewer_open.cpp).
     void SmallImageClick();
 
     // The settings dialog (form1_setup_page.cpp).
     void SetSetupPage();
 
     // Sounds and the install watch (form1_events.cpp).
+    // Plays a sound resource ("BYE", "NO", "STUPID") and returns when it has finished.
+    void PlayWAV(const char* resource);
     void WormImageClick();
     void Timer1Timer();
     // What detection of installed items reads, from the window's state.
@@ -142,32 +148,35 @@ public:
     void ExplorerLabelClick();
     void TornikBitmapClick();
 
-    // Run, install and uninstall (form1_run_flow.cpp, form1_install_flow.cpp, form1_uninstall_flow.cpp).
+    // Run (form1_run_flow.cpp).
     void RunButtonClick();
     void RunProc(TDemos record);
+
+    // Install (form1_install_flow.cpp).
     void InstallButtonClick();
     void InstallProc(TDemos& record);
+
+    // Uninstall (form1_uninstall_flow.cpp).
     void UnButtonClick();
     void UninstallProc(TDemos& record);
     bool DeleteQuestion(const std::string& path);
     void RemoveTree(const std::string& path);
     void RemoveStartFolder(const std::string& name);
     void ApplyDelete();
+
     // The directory chooser (TForm3), modal; its answer is left in folders.ChosenDir (empty: cancelled).
-    // Defined beside the dialog, in form3_directory_chooser.cpp.
+    // Beside the dialog (form3_directory_chooser.cpp).
     void ShowDirectoryChooser();
+
     // The unpack dialog (TUnpackForm), modal; it empties folders.ChosenDir when the unpacking failed.
-    // Defined beside the dialog, in unpack_form.cpp.
+    // Beside the dialog (unpack_form.cpp).
     void ShowUnpackDialog();
 
-    // Component lookup by object number (1..15 rows, 20..26 commands and fixed labels): form1_painting.cpp;
-    // PageItemCount is in form1_item_list.cpp.
-    FormLabel* AssignObject(int n) const;
+    // Components by number (defined here).
     // The list row label r (1..15).
     FormLabel* Row(int r) const { return rows_[static_cast<std::size_t>(r - 1)]; }
     ImageBox* SectionButton(int n) const { return section_buttons_[static_cast<std::size_t>(n - 1)]; }
     FormLabel* SectionLabel(int n) const { return section_labels_[static_cast<std::size_t>(n - 1)]; }
-    int PageItemCount() const;
 
     // Components, named as the form names them.
     ImageBox* BackgroundImage = nullptr;
@@ -212,10 +221,11 @@ public:
     StartupOptions options;
 
 protected:
-    // form1.cpp; eventFilter in form1_events.cpp.
+    // The window's own events (form1.cpp).
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The events of the components that WireHandlers watches (form1_events.cpp).
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -1,9 +1,13 @@
-// Which handler each component's mouse events go to.
+// Which handler each component's mouse events go to; the sounds and the install watch.
 #include "app/form1.h"
 
 #include "platform/machine.h"
+#include "platform/sound_output.h"
 
 #include <QEvent>
+#include <QFile>
+
+#include <span>
 
 namespace tavox {
 
@@ -98,6 +102,15 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         thumb_dragging_ = false;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::PlayWAV(const char* resource) {
+    QFile file(QStringLiteral(":/") + QString::fromLatin1(resource));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    const QByteArray wave = file.readAll();
+    services.sound.PlayWav(std::as_bytes(std::span(wave.constData(), static_cast<std::size_t>(wave.size()))));
 }
 
 void TForm1::WormImageClick() {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string>
 #include <tuple>
 
 namespace tavox {
@@ -17,66 +18,40 @@ namespace fs = std::filesystem;
 
 // "TAVX": tells our index from any other SQLite file of the same name.
 constexpr int kApplicationId = 0x54415658;
-constexpr int kSchemaVersion = 2;
+// Raised with every change of the tables below: an index of another version is made anew.
+constexpr int kSchemaVersion = 3;
 
-constexpr const char* kSchema = R"(
-PRAGMA application_id = 1413568088;
-PRAGMA user_version = 2;
+// An item's rowid is its place among the results: its issue's date, its disc among the discs of that issue
+// (by path), its page and number. The full-text index hands out matches in rowid order, so that a search
+// reads its first rows and stops instead of sorting every match. A catalogue holds at most 100 items, and
+// an issue_order is below 2^20.
+constexpr int kItemBits = 16;
+constexpr int kSlotBits = 24;
+constexpr std::int64_t kItemsPerDisc = std::int64_t{1} << kItemBits;
+
+std::int64_t FirstRowid(std::int64_t issue_order, std::int64_t slot) {
+    return (issue_order << (kSlotBits + kItemBits)) | (slot << kItemBits);
+}
+
+// The picture comes last: a row's columns after a large value are read only through its overflow pages.
+// Prefixes of one to three letters have their own index: the first keystrokes of a search match the most.
+constexpr const char* kTables = R"(
 CREATE TABLE files(
     id INTEGER PRIMARY KEY, path TEXT UNIQUE NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,
     reason TEXT NOT NULL, cd_issue TEXT NOT NULL, demos INTEGER NOT NULL, shareware INTEGER NOT NULL,
-    updates INTEGER NOT NULL, readers INTEGER NOT NULL, hotshots INTEGER NOT NULL, picture BLOB,
-    issue_order INTEGER NOT NULL);
+    updates INTEGER NOT NULL, readers INTEGER NOT NULL, hotshots INTEGER NOT NULL,
+    issue_order INTEGER NOT NULL, slot INTEGER NOT NULL, picture BLOB);
+CREATE INDEX files_by_issue ON files(issue_order, path);
 CREATE VIRTUAL TABLE items USING fts5(
     name, full_name, firm, texts, file UNINDEXED, page UNINDEXED, number UNINDEXED, list_key UNINDEXED,
-    page_order UNINDEXED,
-    tokenize = 'unicode61 remove_diacritics 2', prefix = '2 3');
+    tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2 3');
 )";
 
-// One prepared statement, reset for each use.
-class Statement {
-public:
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) {
-            statement_ = nullptr;
-        }
-    }
-    ~Statement() { sqlite3_finalize(statement_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    bool Valid() const { return statement_ != nullptr; }
-    Statement& Bind(int index, std::string_view text) {
-        sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement& BindBlob(int index, std::string_view bytes) {
-        sqlite3_bind_blob(statement_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Statement& Bind(int index, std::int64_t value) {
-        sqlite3_bind_int64(statement_, index, value);
-        return *this;
-    }
-    // True while a row is there.
-    bool Step() { return statement_ != nullptr && sqlite3_step(statement_) == SQLITE_ROW; }
-    // Runs a statement that returns no rows, and makes it ready for the next.
-    bool Run() {
-        const int status = statement_ != nullptr ? sqlite3_step(statement_) : SQLITE_ERROR;
-        sqlite3_reset(statement_);
-        return status == SQLITE_DONE;
-    }
-    std::string Text(int column) const {
-        const auto* text = sqlite3_column_blob(statement_, column);
-        const int size = sqlite3_column_bytes(statement_, column);
-        return text != nullptr ? std::string(static_cast<const char*>(text), static_cast<std::size_t>(size))
-                               : std::string();
-    }
-    std::int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
-
-private:
-    sqlite3_stmt* statement_ = nullptr;
-};
+// The tables, marked as ours and of this version.
+std::string Schema() {
+    return "PRAGMA application_id = " + std::to_string(kApplicationId) +
+           "; PRAGMA user_version = " + std::to_string(kSchemaVersion) + ";" + kTables;
+}
 
 // The folder as its files' paths begin: absolute, without "." or ".." parts or a trailing "/".
 fs::path Normalized(const fs::path& folder) {
@@ -95,10 +70,6 @@ struct PathRange {
 };
 constexpr const char* kInRange = "(path = ?1 OR (path > ?2 AND path < ?3))";
 
-void BindRange(Statement& statement, const PathRange& range) {
-    statement.Bind(1, range.exact).Bind(2, range.low).Bind(3, range.high);
-}
-
 int PageOrder(std::uint8_t page) {
     constexpr std::uint8_t kOrder[] = {PageKind::Demos, PageKind::Shareware, PageKind::Updates,
                                        PageKind::Readers, PageKind::Hotshots};
@@ -111,6 +82,55 @@ std::tuple<int, int> DateKey(const std::optional<IssueDate>& date) {
 }
 
 } // namespace
+
+// One prepared statement, reset for each use.
+class ShelfIndex::Statement {
+public:
+    Statement(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) {
+            statement_ = nullptr;
+        }
+    }
+    ~Statement() { sqlite3_finalize(statement_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& Bind(const PathRange& range) {
+        return Bind(1, range.exact).Bind(2, range.low).Bind(3, range.high);
+    }
+    Statement& Bind(int index, std::string_view text) {
+        sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& BindBlob(int index, std::string_view bytes) {
+        sqlite3_bind_blob(statement_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement& Bind(int index, std::int64_t value) {
+        sqlite3_bind_int64(statement_, index, value);
+        return *this;
+    }
+    // True while a row is there.
+    bool Step() { return statement_ != nullptr && sqlite3_step(statement_) == SQLITE_ROW; }
+    // Makes a statement that was stepped ready for the next use.
+    void Reset() { sqlite3_reset(statement_); }
+    // Runs a statement that returns no rows, and makes it ready for the next.
+    bool Run() {
+        const int status = statement_ != nullptr ? sqlite3_step(statement_) : SQLITE_ERROR;
+        sqlite3_reset(statement_);
+        return status == SQLITE_DONE;
+    }
+    std::string Text(int column) const {
+        const auto* text = sqlite3_column_blob(statement_, column);
+        const int size = sqlite3_column_bytes(statement_, column);
+        return text != nullptr ? std::string(static_cast<const char*>(text), static_cast<std::size_t>(size))
+                               : std::string();
+    }
+    std::int64_t Integer(int column) const { return sqlite3_column_int64(statement_, column); }
+
+private:
+    sqlite3_stmt* statement_ = nullptr;
+};
 
 void ShelfIndex::Closer::operator()(sqlite3* db) const {
     sqlite3_close_v2(db);
@@ -136,7 +156,7 @@ ShelfIndex::ShelfIndex(const fs::path& file) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr);
     db_.reset(db);
-    Execute(kSchema);
+    Execute(Schema().c_str());
 }
 
 ShelfIndex::~ShelfIndex() = default;
@@ -153,7 +173,7 @@ bool ShelfIndex::OpenFile(const fs::path& file) {
     const std::optional<std::int64_t> application = Number("PRAGMA application_id");
     if (application == 0) {
         // A new, empty file is made ours; one that holds something already is not ours to use.
-        return Number("SELECT count(*) FROM sqlite_master") == 0 && Execute(kSchema) && Prepare();
+        return Number("SELECT count(*) FROM sqlite_master") == 0 && Execute(Schema().c_str()) && Prepare();
     }
     const auto healthy = [db] {
         Statement check(db, "PRAGMA quick_check");
@@ -179,10 +199,41 @@ bool ShelfIndex::Execute(const char* sql) const {
 }
 
 void ShelfIndex::Forget(const std::string& path) {
-    Statement items(db_.get(), "DELETE FROM items WHERE file IN (SELECT id FROM files WHERE path = ?1)");
-    items.Bind(1, path).Run();
-    Statement file(db_.get(), "DELETE FROM files WHERE path = ?1");
-    file.Bind(1, path).Run();
+    Statement file(db_.get(), "SELECT issue_order, slot FROM files WHERE path = ?1");
+    if (!file.Bind(1, path).Step()) {
+        return;
+    }
+    const std::int64_t first = FirstRowid(file.Integer(0), file.Integer(1));
+    Statement items(db_.get(), "DELETE FROM items WHERE rowid >= ?1 AND rowid < ?2");
+    items.Bind(1, first).Bind(2, first + kItemsPerDisc).Run();
+    Statement row(db_.get(), "DELETE FROM files WHERE path = ?1");
+    row.Bind(1, path).Run();
+}
+
+std::int64_t ShelfIndex::TakeSlot(std::int64_t issue_order, const std::string& path) {
+    Statement before(db_.get(),
+                     "SELECT coalesce(max(slot) + 1, 0) FROM files WHERE issue_order = ?1 AND path < ?2");
+    before.Bind(1, issue_order).Bind(2, path).Step();
+    const std::int64_t slot = before.Integer(0);
+    Statement after(db_.get(),
+                    "SELECT id, slot FROM files WHERE issue_order = ?1 AND path > ?2 ORDER BY path");
+    after.Bind(1, issue_order).Bind(2, path);
+    std::vector<std::pair<std::int64_t, std::int64_t>> later; // id, slot
+    while (after.Step()) {
+        later.emplace_back(after.Integer(0), after.Integer(1));
+    }
+    if (later.empty() || later.front().second > slot) {
+        return slot;
+    }
+    // From the last, so that each moves into a slot already left.
+    Statement items(db_.get(), "UPDATE items SET rowid = rowid + ?3 WHERE rowid >= ?1 AND rowid < ?2");
+    Statement file(db_.get(), "UPDATE files SET slot = slot + 1 WHERE id = ?1");
+    for (auto it = later.rbegin(); it != later.rend(); ++it) {
+        const std::int64_t first = FirstRowid(issue_order, it->second);
+        items.Bind(1, first).Bind(2, first + kItemsPerDisc).Bind(3, kItemsPerDisc).Run();
+        file.Bind(1, it->first).Run();
+    }
+    return slot;
 }
 
 void ShelfIndex::Store(const ShelfEntry& entry, const ShelfReading& reading) {
@@ -190,26 +241,36 @@ void ShelfIndex::Store(const ShelfEntry& entry, const ShelfReading& reading) {
     Forget(path);
     const ShelfDisc empty;
     const ShelfDisc& disc = reading.disc ? *reading.disc : empty;
+    const auto [year, month] = DateKey(ReadIssueDate(disc.cd_issue));
+    const std::int64_t issue_order = std::int64_t{year} * 100 + month;
+    const std::int64_t slot = TakeSlot(issue_order, path);
     Statement file(db_.get(),
                    "INSERT INTO files(path, size, mtime, reason, cd_issue, demos, shareware, updates, "
-                   "readers, hotshots, picture, issue_order) "
-                   "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)");
+                   "readers, hotshots, picture, issue_order, slot) "
+                   "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)");
     file.Bind(1, path).Bind(2, entry.size_bytes).Bind(3, entry.mtime_ns).Bind(4, reading.reason);
     file.Bind(5, disc.cd_issue).Bind(6, std::int64_t{disc.demos}).Bind(7, std::int64_t{disc.shareware});
     file.Bind(8, std::int64_t{disc.updates}).Bind(9, std::int64_t{disc.readers});
     file.Bind(10, std::int64_t{disc.hotshots}).BindBlob(11, disc.picture);
-    const auto [year, month] = DateKey(ReadIssueDate(disc.cd_issue));
-    file.Bind(12, std::int64_t{year} * 100 + month);
+    file.Bind(12, issue_order).Bind(13, slot);
     if (!file.Run()) {
         return;
     }
     const std::int64_t id = sqlite3_last_insert_rowid(db_.get());
-    Statement item(db_.get(), "INSERT INTO items(name, full_name, firm, texts, file, page, number, list_key, "
-                              "page_order) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+    std::vector<const ShelfItem*> items;
     for (const ShelfItem& each : disc.items) {
-        item.Bind(1, each.name).Bind(2, each.full_name).Bind(3, each.firm).Bind(4, each.texts).Bind(5, id);
-        item.Bind(6, std::int64_t{each.page}).Bind(7, std::int64_t{each.number}).BindBlob(8, each.list_key);
-        item.Bind(9, std::int64_t{PageOrder(each.page)});
+        items.push_back(&each);
+    }
+    std::stable_sort(items.begin(), items.end(), [](const ShelfItem* a, const ShelfItem* b) {
+        return std::tuple(PageOrder(a->page), a->number) < std::tuple(PageOrder(b->page), b->number);
+    });
+    Statement item(db_.get(), "INSERT INTO items(rowid, name, full_name, firm, texts, file, page, number, "
+                              "list_key) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+    std::int64_t rowid = FirstRowid(issue_order, slot);
+    for (const ShelfItem* each : items) {
+        item.Bind(1, rowid++).Bind(2, each->name).Bind(3, each->full_name).Bind(4, each->firm);
+        item.Bind(5, each->texts).Bind(6, id).Bind(7, std::int64_t{each->page});
+        item.Bind(8, std::int64_t{each->number}).BindBlob(9, each->list_key);
         item.Run();
     }
 }
@@ -220,7 +281,7 @@ std::size_t ShelfIndex::Refresh(const fs::path& folder, const ShelfProgress& pro
     {
         Statement rows(db_.get(),
                        (std::string("SELECT path, size, mtime FROM files WHERE ") + kInRange).c_str());
-        BindRange(rows, PathRange(folder));
+        rows.Bind(PathRange(folder));
         while (rows.Step()) {
             known.emplace(rows.Text(0), std::pair(rows.Integer(1), rows.Integer(2)));
         }
@@ -269,7 +330,7 @@ std::vector<ShelfListing> ShelfIndex::Listings(const fs::path& folder, bool with
                                 "hotshots, ") +
                     (with_pictures ? "picture" : "NULL") + " FROM files WHERE " + kInRange)
                        .c_str());
-    BindRange(rows, PathRange(folder));
+    rows.Bind(PathRange(folder));
     std::vector<ShelfListing> listings;
     while (rows.Step()) {
         ShelfListing& listing = listings.emplace_back();
@@ -304,21 +365,27 @@ std::vector<ShelfHit> ShelfIndex::Search(const fs::path& folder, std::string_vie
     if (query.empty()) {
         return {};
     }
-    // Ordered and cut by the index itself: a one-letter search matches most items of a large shelf.
-    Statement rows(db_.get(), (std::string("SELECT files.path, files.cd_issue, items.page, items.number, "
-                                           "items.name, items.list_key FROM items JOIN files ON files.id = "
-                                           "items.file WHERE items MATCH ?4 AND ") +
-                               kInRange +
-                               " ORDER BY files.issue_order, files.path, items.page_order, items.number "
-                               "LIMIT ?5")
-                                  .c_str());
-    BindRange(rows, PathRange(folder));
+    const std::lock_guard lock(search_mutex_);
+    if (!search_) {
+        // The matches in rowid order drive the loop (CROSS JOIN keeps them outside), so that the limit ends
+        // the search after its first rows and nothing is sorted.
+        search_ = std::make_unique<Statement>(
+            db_.get(),
+            (std::string("SELECT files.path, files.cd_issue, items.page, items.number, items.name, "
+                         "items.list_key FROM items CROSS JOIN files ON files.id = items.file "
+                         "WHERE items MATCH ?4 AND ") +
+             kInRange + " ORDER BY items.rowid LIMIT ?5")
+                .c_str());
+    }
+    Statement& rows = *search_;
+    rows.Bind(PathRange(folder));
     rows.Bind(4, query).Bind(5, static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)));
     std::vector<ShelfHit> hits;
     while (rows.Step()) {
         hits.push_back({rows.Text(0), rows.Text(1), static_cast<std::uint8_t>(rows.Integer(2)),
                         static_cast<int>(rows.Integer(3)), rows.Text(4), rows.Text(5)});
     }
+    rows.Reset();
     return hits;
 }
 

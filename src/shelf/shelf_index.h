@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,7 +43,6 @@ struct ShelfHit {
 using ShelfProgress =
     std::function<bool(std::size_t done, std::size_t total, const std::filesystem::path& next)>;
 
-// One index may be refreshed on one thread while it is searched on another.
 // One index may be refreshed on one thread while it is searched on another.
 class ShelfIndex {
 public:
@@ -81,16 +81,22 @@ private:
     struct Closer {
         void operator()(sqlite3* db) const;
     };
+    class Statement;
     bool OpenFile(const std::filesystem::path& file);
     bool Prepare();
     void Store(const ShelfEntry& entry, const ShelfReading& reading);
     void Forget(const std::string& path);
+    // The slot of a new disc among the discs of its issue, in path order; later discs move up to make room.
+    std::int64_t TakeSlot(std::int64_t issue_order, const std::string& path);
     bool Execute(const char* sql) const;
     // The first column of the first row; nothing when the statement fails.
     std::optional<std::int64_t> Number(const char* sql) const;
 
     std::unique_ptr<sqlite3, Closer> db_;
     std::string notice_;
+    // Prepared once, for every keystroke of a search; one thread at a time steps it.
+    mutable std::unique_ptr<Statement> search_;
+    mutable std::mutex search_mutex_;
 };
 
 // The words of a search as a full-text query: each word a prefix, every word required. Empty for no words.

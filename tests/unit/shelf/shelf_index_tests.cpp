@@ -105,14 +105,51 @@ TEST_F(ShelfIndexTest, OpeningReadsOnlyWhatChanged) {
     EXPECT_TRUE(Found(index, Shelf(), "zlutoucky").empty()) << "a removed disc is no longer searched";
 }
 
+TEST_F(ShelfIndexTest, HitsFollowTheIssuesWhateverOrderTheDiscsCameIn) {
+    ShelfIndex index(IndexFile());
+    const auto found = [&index, this](std::size_t limit) {
+        std::vector<std::string> discs;
+        for (const ShelfHit& hit : index.Search(Shelf(), "kartal", limit)) {
+            discs.push_back(fs::path(hit.path).filename().string());
+        }
+        return discs;
+    };
+    // Each step adds discs of these issues, or removes one, and refreshes; discs of one issue go by name.
+    const struct {
+        std::vector<std::pair<std::string, std::string>> added; // name, issue
+        std::string removed;
+        std::vector<std::string> found;
+    } steps[] = {
+        {{{"m", "1298"}}, "", {"m"}},
+        {{{"k", "1298"}}, "", {"k", "m"}},
+        {{{"a", "1298"}, {"z", "0199"}, {"b", "1197"}}, "", {"b", "a", "k", "m", "z"}},
+        {{{"l", "1298"}}, "k", {"b", "a", "l", "m", "z"}},
+    };
+    for (const auto& [added, removed, expected] : steps) {
+        for (const auto& [name, issue] : added) {
+            std::string catalogue = kTurkishDisc;
+            catalogue.replace(catalogue.find("CD=0100"), 7, "CD=" + issue);
+            AddDisc(name, catalogue);
+        }
+        if (!removed.empty()) {
+            fs::remove_all(Shelf() / removed);
+        }
+        index.Refresh(Shelf());
+        EXPECT_EQ(found(SIZE_MAX), expected);
+    }
+    EXPECT_EQ(found(2), (std::vector<std::string>{"b", "a"})) << "the first ones";
+}
+
 TEST_F(ShelfIndexTest, DamagedOrForeignIndexIsMadeAnew) {
     AddDisc("a", kCzechDisc);
-    const auto foreign = [](const fs::path& file) {
+    const auto run = [](const fs::path& file, const char* sql) {
         sqlite3* db = nullptr;
         sqlite3_open(file.c_str(), &db);
-        sqlite3_exec(db, "CREATE TABLE files(path TEXT); INSERT INTO files VALUES('x');", nullptr, nullptr,
-                     nullptr);
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
         sqlite3_close(db);
+    };
+    const auto foreign = [&run](const fs::path& file) {
+        run(file, "CREATE TABLE files(path TEXT); INSERT INTO files VALUES('x');");
     };
     const auto truncated = [this](const fs::path& file) {
         { ShelfIndex(IndexFile()).Refresh(Shelf()); }
@@ -121,14 +158,19 @@ TEST_F(ShelfIndexTest, DamagedOrForeignIndexIsMadeAnew) {
         test::WriteFile(file, whole.substr(0, whole.size() / 2));
     };
     const auto garbage = [](const fs::path& file) { test::WriteFile(file, std::string(8192, '\x5A')); };
-    const std::vector<std::function<void(const fs::path&)>> damages = {foreign, truncated, garbage};
+    const auto previous_version = [&run, this](const fs::path& file) {
+        { ShelfIndex(IndexFile()).Refresh(Shelf()); }
+        run(file, "PRAGMA user_version = 2");
+    };
+    const std::vector<std::function<void(const fs::path&)>> damages = {foreign, truncated, garbage,
+                                                                       previous_version};
     for (const auto& damage : damages) {
         fs::remove_all(IndexFile().parent_path());
         fs::create_directories(IndexFile().parent_path());
         damage(IndexFile());
         ShelfIndex index(IndexFile());
         EXPECT_EQ(index.Notice(), "");
-        index.Refresh(Shelf());
+        EXPECT_EQ(index.Refresh(Shelf()), 1u) << "the disc is read again";
         EXPECT_EQ(Found(index, Shelf(), "zlutoucky").size(), 1u);
         EXPECT_EQ(ShelfIndex(IndexFile()).Refresh(Shelf()), 0u) << "the new index is kept";
     }
