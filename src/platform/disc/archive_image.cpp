@@ -490,8 +490,8 @@ ArchiveDiscOpen OpenFolder(const fs::path& archive, const ArchiveDiscEntry& entr
     for (const std::string& line : lines) {
         listing += line + '\n';
     }
-    const std::string folder =
-        entry.name.empty() ? archive.stem().string() : fs::path(entry.name).parent_path().filename().string();
+    const auto inside = SafeRelativePath(entry.name);
+    const std::string folder = inside ? inside->filename().string() : archive.stem().string();
     VolumeInfo volume;
     volume.label = UpperCaseAscii(folder.substr(0, 32));
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(listing.data()), listing.size());
