@@ -38,7 +38,7 @@ ArchiveDiscChooser::ArchiveDiscChooser(const std::string& archive_name, const st
     background->SetImage(QImage(QStringLiteral(":/MAINBMP")));
 
     auto* caption = new QLabel(QStringLiteral("The archive holds several discs:"), this);
-    caption->setGeometry(24, 10, 190, 16);
+    caption->setGeometry(48, 10, 170, 16); // beside the picture's mark in its corner
     QPalette caption_palette = caption->palette();
     caption_palette.setColor(QPalette::WindowText, Qt::white);
     caption->setPalette(caption_palette);
