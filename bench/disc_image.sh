@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starting the menu on a disc image: the first start (which unpacks a DISC_MB image, default 650 MB, into the
 # disc cache) against `bsdtar -xf` of the same image, the first start from each descriptor shape of that disc
-# (.nrg, .mds, .ccd, a cue sheet per track) against the same, and a later start (from the cache) against a
+# (.nrg, .mds, .ccd, a cue sheet per track) against the same, the first start from a .7z holding the image
+# against `bsdtar -xOf disc.7z disc.iso | bsdtar -xf -`, and a later start (from the cache) against a
 # start on the disc's directory. All under one Xvfb, alternating, RUNS times each; prints the medians and the ratios.
 # Usage: bench/disc_image.sh BUILD_DIR [RUNS]
 set -euo pipefail
@@ -51,6 +52,12 @@ first_start() {
 bsdtar_extract() {
     bsdtar -xf "$work/disc.iso" -C "$work/extracted"
 }
+archive_start() {
+    XDG_CACHE_HOME=$work/cache menu_on "$work/disc.7z"
+}
+bsdtar_pipe() {
+    bsdtar -xOf "$work/disc.7z" disc.iso | bsdtar -xf - -C "$work/extracted"
+}
 later_start() {
     XDG_CACHE_HOME=$work/cache menu_on "$work/disc.iso"
 }
@@ -73,8 +80,25 @@ for _ in $(seq "$runs"); do
     fresh "$work/extracted"
     elapsed_ms bsdtar_extract >>"$work/bsdtar.ms"
 done
-# Each shape beside the image, made and removed in turn: a shape is as large as the image or larger.
 shape_lines=()
+# The image inside a .7z (fast packing: the files are incompressible either way).
+if command -v 7z >/dev/null; then
+    (cd "$work" && 7z a -bd -mx=1 disc.7z disc.iso >/dev/null)
+    : >"$work/archive.ms"
+    : >"$work/pipe.ms"
+    for _ in $(seq "$runs"); do
+        fresh "$work/cache"
+        elapsed_ms archive_start >>"$work/archive.ms"
+        fresh "$work/extracted"
+        elapsed_ms bsdtar_pipe >>"$work/pipe.ms"
+    done
+    archive_ms=$(median <"$work/archive.ms")
+    pipe_ms=$(median <"$work/pipe.ms")
+    shape_lines+=("first start from the image in a .7z, median of $runs: menu $archive_ms ms, bsdtar -xOf | \
+bsdtar -xf $pipe_ms ms, ratio $(ratio "$archive_ms" "$pipe_ms")")
+    rm "$work/disc.7z"
+fi
+# Each shape beside the image, made and removed in turn: a shape is as large as the image or larger.
 for shape in nrg mds ccd cue-per-track; do
     [ -n "$shaper" ] || break
     mkdir -p "$work/shape"

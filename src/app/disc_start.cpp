@@ -1,7 +1,10 @@
 #include "app/disc_start.h"
 
+#include "app/archive_disc_chooser.h"
 #include "app/disc_unpack_dialog.h"
 #include "app/message_boxes.h"
+#include "disc/archive_image.h"
+#include "disc/archive_reader.h"
 #include "disc/disc_cache.h"
 #include "disc/disc_search.h"
 #include "disc/drive_label.h"
@@ -16,8 +19,73 @@ namespace {
 
 const QString kCaption = QStringLiteral("TAVOX CD");
 
+DiscCheck CatalogueCheck(const std::filesystem::path& path) {
+    return [path](const std::filesystem::path& unpacked) -> std::optional<std::string> {
+        if (HoldsMenuCatalogue(unpacked)) {
+            return std::nullopt;
+        }
+        return "The disc image \"" + path.string() +
+               "\" does not hold the menu's catalogue (TAVOX\\TAVOX95.INI).";
+    };
+}
+
+std::optional<std::filesystem::path> Filled(const DiscCacheFill& filled, MessageBoxes& messages) {
+    if (filled.status == UnpackStatus::Failed) {
+        messages.Show(MessageKind::Error, kCaption, QString::fromStdString(filled.error));
+    }
+    if (filled.status != UnpackStatus::Done) {
+        return std::nullopt;
+    }
+    return filled.root;
+}
+
+std::string ChoiceName(const ArchiveDiscEntry& disc) {
+    return disc.kind == ArchiveDiscKind::Folder && disc.name.empty()
+               ? std::string("(the archive's top folder)")
+               : disc.name;
+}
+
+// The disc inside an archive: chosen from a list when there are several, found in the cache by its
+// identity before more than its first bytes are unpacked.
+std::optional<std::filesystem::path> PrepareArchive(const std::filesystem::path& path, const DiscCache& cache,
+                                                    MessageBoxes& messages) {
+    const ArchiveDiscs found = FindArchiveDiscs(path);
+    if (found.discs.empty()) {
+        messages.Show(MessageKind::Error, kCaption, QString::fromStdString(found.error));
+        return std::nullopt;
+    }
+    std::size_t chosen = 0;
+    if (found.discs.size() > 1) {
+        std::vector<std::string> names;
+        for (const ArchiveDiscEntry& disc : found.discs) {
+            names.push_back(ChoiceName(disc));
+        }
+        const auto choice = ChooseArchiveDisc(path.filename().string(), names);
+        if (!choice) {
+            return std::nullopt;
+        }
+        chosen = *choice;
+    }
+    const ArchiveDiscEntry& entry = found.discs[chosen];
+    const DiscCheck check = CatalogueCheck(path / entry.name);
+    const auto work = [&](const UnpackProgress& progress) -> DiscCacheFill {
+        const ArchiveDiscOpen opened = OpenArchiveDisc(path, entry, cache.Root(), progress);
+        if (!opened.disc) {
+            return {opened.status, {}, opened.error};
+        }
+        if (auto cached = cache.Find(opened.disc->Volume())) {
+            return {UnpackStatus::Done, *cached, {}};
+        }
+        return opened.disc->Fill(cache, progress, check);
+    };
+    return Filled(RunDiscUnpackDialog("the disc in \"" + path.filename().string() + "\"", work), messages);
+}
+
 std::optional<std::filesystem::path> PrepareImage(const std::filesystem::path& path, const DiscCache& cache,
                                                   MessageBoxes& messages) {
+    if (ArchiveKindOf(path)) {
+        return PrepareArchive(path, cache, messages);
+    }
     const DiscImageResult opened = OpenDiscImage(path);
     if (!opened.image) {
         messages.Show(MessageKind::Error, kCaption, QString::fromStdString(opened.error));
@@ -26,21 +94,7 @@ std::optional<std::filesystem::path> PrepareImage(const std::filesystem::path& p
     if (auto cached = cache.Find(opened.image->volume)) {
         return cached;
     }
-    const DiscCheck check = [&path](const std::filesystem::path& unpacked) -> std::optional<std::string> {
-        if (HoldsMenuCatalogue(unpacked)) {
-            return std::nullopt;
-        }
-        return "The disc image \"" + path.string() +
-               "\" does not hold the menu's catalogue (TAVOX\\TAVOX95.INI).";
-    };
-    const DiscCacheFill filled = RunDiscUnpackDialog(cache, *opened.image, check);
-    if (filled.status == UnpackStatus::Failed) {
-        messages.Show(MessageKind::Error, kCaption, QString::fromStdString(filled.error));
-    }
-    if (filled.status != UnpackStatus::Done) {
-        return std::nullopt;
-    }
-    return filled.root;
+    return Filled(RunDiscUnpackDialog(cache, *opened.image, CatalogueCheck(path)), messages);
 }
 
 } // namespace
@@ -77,8 +131,8 @@ std::optional<std::filesystem::path> ChooseDisc(QWidget* parent) {
         chosen = QFileDialog::getOpenFileName(
             parent, QStringLiteral("An image of the disc"), QString(),
             QStringLiteral(
-                "Disc images (*.iso *.cue *.bin *.img *.mdf *.mds *.nrg *.ccd *.ISO *.CUE *.BIN *.IMG "
-                "*.MDF *.MDS *.NRG *.CCD);;All files (*)"));
+                "Disc images (*.iso *.cue *.bin *.img *.mdf *.mds *.nrg *.ccd *.7z *.zip *.rar *.ISO *.CUE "
+                "*.BIN *.IMG *.MDF *.MDS *.NRG *.CCD *.7Z *.ZIP *.RAR);;All files (*)"));
     }
     if (chosen.isEmpty()) {
         return std::nullopt;

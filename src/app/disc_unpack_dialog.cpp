@@ -3,15 +3,21 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
 namespace tavox {
 
 DiscCacheFill RunDiscUnpackDialog(const DiscCache& cache, const DiscImage& image, const DiscCheck& check) {
-    QProgressDialog dialog(
-        QStringLiteral("Reading the disc \"%1\"...").arg(QString::fromStdString(image.volume.label)),
-        QStringLiteral("Cancel"), 0, 100);
+    return RunDiscUnpackDialog(
+        "the disc \"" + image.volume.label + "\"",
+        [&](const UnpackProgress& progress) { return cache.Fill(image, progress, check); });
+}
+
+DiscCacheFill RunDiscUnpackDialog(const std::string& what, const DiscCacheWork& work) {
+    QProgressDialog dialog(QStringLiteral("Reading %1...").arg(QString::fromStdString(what)),
+                           QStringLiteral("Cancel"), 0, 100);
     dialog.setObjectName(QStringLiteral("DiscUnpackDialog"));
     dialog.setWindowTitle(QStringLiteral("TAVOX CD: reading the disc"));
     dialog.setAutoClose(false);
@@ -23,13 +29,10 @@ DiscCacheFill RunDiscUnpackDialog(const DiscCache& cache, const DiscImage& image
     std::atomic<bool> finished = false;
     DiscCacheFill result;
     std::jthread worker([&] {
-        result = cache.Fill(
-            image,
-            [&](std::uint64_t done, std::uint64_t total) {
-                percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
-                return !cancel;
-            },
-            check);
+        result = work([&](std::uint64_t done, std::uint64_t total) {
+            percent = total == 0 ? 100 : static_cast<int>(std::min(done, total) * 100 / total);
+            return !cancel;
+        });
         finished = true;
     });
 

@@ -1,8 +1,8 @@
 // Which handler each component's mouse events go to; the sounds and the install watch.
 #include "app/form1.h"
 
+#include "media/sound_output.h"
 #include "platform/machine.h"
-#include "platform/sound_output.h"
 
 #include <QEvent>
 #include <QFile>

@@ -114,23 +114,33 @@ void DiscCache::Evict(std::string_view keep, std::size_t max_discs, std::uint64_
 
 DiscCacheFill DiscCache::Fill(const DiscImage& image, const UnpackProgress& progress,
                               const DiscCheck& check) const {
+    // A data track after audio is read from the disc's first sector; the sectors before it hold no files.
+    const std::uint64_t whole = std::min(image.volume.volume_bytes, image.track_bytes);
+    const std::uint64_t bytes =
+        whole - std::min(whole, std::uint64_t{image.layout.first_sector} * kUserSectorBytes);
+    const DiscSource source{image.volume, bytes, image.data_file.string(),
+                            [&image](const fs::path& target, const UnpackProgress& unpack_progress) {
+                                return UnpackDisc(image, target, unpack_progress);
+                            }};
+    return Fill(source, progress, check);
+}
+
+DiscCacheFill DiscCache::Fill(const DiscSource& source, const UnpackProgress& progress,
+                              const DiscCheck& check) const {
     std::error_code ec;
     fs::create_directories(root_, ec);
     if (ec) {
         Log(LogLevel::Error, "disc cache", "cannot make " + root_.string() + ": " + ec.message());
         return {UnpackStatus::Failed, {}, "The disc cache \"" + root_.string() + "\" cannot be made."};
     }
-    const std::string& identity = image.volume.identity;
-    // A data track after audio is read from the disc's first sector; the sectors before it hold no files.
-    const std::uint64_t whole = std::min(image.volume.volume_bytes, image.track_bytes);
-    const std::uint64_t bytes =
-        whole - std::min(whole, std::uint64_t{image.layout.first_sector} * kUserSectorBytes);
+    const std::string& identity = source.volume.identity;
+    const std::uint64_t bytes = source.bytes;
     Evict(identity, limits_.max_discs > 0 ? limits_.max_discs - 1 : 0, bytes);
     if (const std::uint64_t free = FreeBytes(root_); free < bytes) {
         return {UnpackStatus::Failed,
                 {},
-                "The disc in \"" + image.data_file.string() + "\" (" + Megabytes(bytes) +
-                    ") does not fit into \"" + root_.string() + "\" (" + Megabytes(free) + " free)."};
+                "The disc in \"" + source.shown + "\" (" + Megabytes(bytes) + ") does not fit into \"" +
+                    root_.string() + "\" (" + Megabytes(free) + " free)."};
     }
     const fs::path partial =
         root_ / ("." + identity + std::string(kPartialMark) + std::to_string(::getpid()));
@@ -139,20 +149,20 @@ DiscCacheFill DiscCache::Fill(const DiscImage& image, const UnpackProgress& prog
         Log(LogLevel::Error, "disc cache", "cannot make " + partial.string() + ": " + ec.message());
         return {UnpackStatus::Failed, {}, "The disc cache \"" + root_.string() + "\" cannot be written."};
     }
-    UnpackResult unpacked = UnpackDisc(image, partial, progress);
+    UnpackResult unpacked = source.unpack(partial, progress);
     if (unpacked.status == UnpackStatus::Done) {
         if (auto problem = check(partial)) {
             unpacked = {UnpackStatus::Failed, std::move(*problem)};
-        } else if (!progress(image.track_bytes, image.track_bytes)) {
+        } else if (!progress(bytes, bytes)) {
             unpacked = {UnpackStatus::Cancelled, {}}; // cancelled while the disc was being checked
-        } else if (!WriteDriveLabel(partial, image.volume.label, image.volume.serial)) {
+        } else if (!WriteDriveLabel(partial, source.volume.label, source.volume.serial)) {
             Log(LogLevel::Error, "disc cache", "cannot write the drive label in " + partial.string());
             unpacked = {UnpackStatus::Failed, "The disc cache \"" + root_.string() + "\" cannot be written."};
         }
     }
     if (unpacked.status != UnpackStatus::Done) {
         Log(LogLevel::Warning, "disc cache",
-            image.data_file.string() + " not unpacked: " +
+            source.shown + " not unpacked: " +
                 (unpacked.status == UnpackStatus::Cancelled ? "cancelled" : unpacked.error));
         RemoveTree(partial);
         return {unpacked.status, {}, std::move(unpacked.error)};

@@ -24,6 +24,15 @@ struct DiscCacheFill {
 // Says what is wrong with an unpacked disc (for the user), or nothing when it is one to keep.
 using DiscCheck = std::function<std::optional<std::string>(const std::filesystem::path& unpacked)>;
 
+// What a disc is unpacked from: its identity, the bytes its files take, its name in messages, and the unpack
+// into an empty directory.
+struct DiscSource {
+    const VolumeInfo& volume;
+    std::uint64_t bytes = 0;
+    std::string shown;
+    std::function<UnpackResult(const std::filesystem::path& target, const UnpackProgress& progress)> unpack;
+};
+
 // Discs unpacked from their images, one directory each, named by the disc's identity (never by the image's
 // file name), read-only as on a disc, with the drive's label files. A disc is unpacked into a hidden
 // directory of its own and renamed to its identity only once complete, so a cancelled, failed or killed
@@ -42,6 +51,9 @@ public:
     // Unpacks the image, checks the result, writes the label files, and keeps the disc. Older discs are
     // evicted first to make room; a disc larger than the free space is refused before anything is written.
     DiscCacheFill Fill(const DiscImage& image, const UnpackProgress& progress, const DiscCheck& check) const;
+    // As above, for a disc that comes from elsewhere (the folders of an archive).
+    DiscCacheFill Fill(const DiscSource& source, const UnpackProgress& progress,
+                       const DiscCheck& check) const;
 
     // Removes the least recently used discs beyond the limits (`keep` and newer ones first), and
     // leftovers of unpacks whose process has ended. `room_bytes` is kept free within the size limit.

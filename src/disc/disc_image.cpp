@@ -45,10 +45,11 @@ bool RootDirectoryFound(const ReadAt& read, TrackLayout layout, std::uint32_t fi
            record[32] == 1 && record[33] == 0;
 }
 
-DiscImageResult ReadTrack(const std::filesystem::path& shown, const std::filesystem::path& data_file,
-                          const PositionalFile& file, TrackLayout layout,
-                          std::optional<std::uint32_t> said_first_sector) {
-    const ReadAt read = FileReader(file);
+} // namespace
+
+DiscImageResult ReadDataTrack(const std::filesystem::path& shown, const std::filesystem::path& data_file,
+                              const ReadAt& read, std::uint64_t file_bytes, TrackLayout layout,
+                              std::optional<std::uint32_t> said_first_sector) {
     std::vector<std::uint8_t> descriptors(kMaxVolumeDescriptors * kUserSectorBytes);
     {
         UserDataReader reader(read, layout);
@@ -70,12 +71,14 @@ DiscImageResult ReadTrack(const std::filesystem::path& shown, const std::filesys
             break;
         }
     }
-    const std::uint64_t stored = file.Size() > layout.start_byte ? file.Size() - layout.start_byte : 0;
+    const std::uint64_t stored = file_bytes > layout.start_byte ? file_bytes - layout.start_byte : 0;
     const std::uint64_t track_bytes =
         (std::uint64_t{layout.first_sector} + stored / layout.sector_size) * kUserSectorBytes;
-    DiscImage image{data_file, layout, std::move(*volume), track_bytes};
+    DiscImage image{data_file, layout, std::move(*volume), track_bytes, {}};
     return {std::move(image), {}};
 }
+
+namespace {
 
 // Opens the first of a descriptor's tracks that holds a file system.
 DiscImageResult OpenTracks(const std::filesystem::path& path, std::string_view kind,
@@ -101,7 +104,7 @@ DiscImageResult OpenTracks(const std::filesystem::path& path, std::string_view k
             return {std::nullopt, "The disc image " + Quoted(data_file) + " cannot be read."};
         }
         if (const auto layout = SniffTrack(FileReader(file), track.start_byte, track.sector_size)) {
-            return ReadTrack(path, data_file, file, *layout, track.first_sector);
+            return ReadDataTrack(path, data_file, FileReader(file), file.Size(), *layout, track.first_sector);
         }
     }
     return {std::nullopt, described + " names no track with an ISO 9660 file system."};
@@ -117,16 +120,24 @@ ReadAt FileReader(const PositionalFile& file) {
     };
 }
 
-NamedFile FindNamedFile(const std::filesystem::path& descriptor, std::string_view name) {
+std::optional<std::filesystem::path> NamedRelativePath(const std::filesystem::path& descriptor,
+                                                       std::string_view name) {
     std::string wanted(name);
     std::replace(wanted.begin(), wanted.end(), '\\', '/');
     if (wanted.starts_with("*.")) {
         wanted = descriptor.stem().string() + wanted.substr(1);
     }
     const bool drive = wanted.size() >= 2 && IsAsciiLetter(wanted[0]) && wanted[1] == ':';
-    const auto relative = drive ? std::nullopt : SafeRelativePath(wanted);
-    if (!relative || wanted.starts_with('/')) {
-        return {std::nullopt, "names the file \"" + std::string(name) + "\", which lies outside its folder."};
+    if (drive || wanted.starts_with('/')) {
+        return std::nullopt;
+    }
+    return SafeRelativePath(wanted);
+}
+
+NamedFile FindNamedFile(const std::filesystem::path& descriptor, std::string_view name) {
+    const auto relative = NamedRelativePath(descriptor, name);
+    if (!relative) {
+        return {std::nullopt, OutsideFolder(name)};
     }
     const std::filesystem::path folder = descriptor.parent_path() / relative->parent_path();
     std::error_code ec;
@@ -140,7 +151,15 @@ NamedFile FindNamedFile(const std::filesystem::path& descriptor, std::string_vie
             return {entry.path(), {}};
         }
     }
-    return {std::nullopt, "names the file \"" + std::string(name) + "\", which is missing."};
+    return {std::nullopt, MissingFile(name)};
+}
+
+std::string OutsideFolder(std::string_view name) {
+    return "names the file \"" + std::string(name) + "\", which lies outside its folder.";
+}
+
+std::string MissingFile(std::string_view name) {
+    return "names the file \"" + std::string(name) + "\", which is missing.";
 }
 
 DiscImageResult OpenDiscImage(const std::filesystem::path& path) {
@@ -153,7 +172,7 @@ DiscImageResult OpenDiscImage(const std::filesystem::path& path) {
     }
     const ReadAt read = FileReader(file);
     if (const auto layout = SniffTrack(read, 0)) {
-        return ReadTrack(path, path, file, *layout, std::nullopt);
+        return ReadDataTrack(path, path, read, file.Size(), *layout, std::nullopt);
     }
     if (file.Size() <= kMaxDescriptorBytes) {
         const std::string text = ReadSmallFile(file);

@@ -19,12 +19,22 @@ struct DiscImage {
     TrackLayout layout;
     VolumeInfo volume;
     std::uint64_t track_bytes = 0; // user data bytes the file holds from the track's start
+    // Reads the data file's bytes where it is no file of its own (a member of an archive, read once from
+    // its start); empty: data_file is opened.
+    ReadAt source;
 };
 
 struct DiscImageResult {
     std::optional<DiscImage> image;
     std::string error; // for the user, naming the file, when there is no image
 };
+
+// Reads the volume descriptors of a data track found at `layout` in a file of `file_bytes` bytes, and where
+// the track lies on the disc (`said_first_sector` where a descriptor gives it). `shown` names the image in
+// the error.
+DiscImageResult ReadDataTrack(const std::filesystem::path& shown, const std::filesystem::path& data_file,
+                              const ReadAt& read, std::uint64_t file_bytes, TrackLayout layout,
+                              std::optional<std::uint32_t> said_first_sector);
 
 // Opens a disc in any shape this program reads: an ISO 9660 image, a raw image of 2352-byte sectors (Mode 1
 // or Mode 2 Form 1), or a descriptor naming its tracks: a cue sheet (one file for the disc or one per track),

@@ -68,10 +68,10 @@ void ArchiveCloser::operator()(struct archive* archive) const {
 }
 
 DiscStream::DiscStream(const DiscImage& image)
-    : image_(image),
-      file_(image.data_file.string()), source_{UserDataReader(FileReader(file_), image.layout),
-                                               image.track_bytes, 0, std::vector<std::uint8_t>(kReadChunk)} {
-    if (!file_.IsOpen()) {
+    : image_(image), file_(image.source ? std::string() : image.data_file.string()),
+      source_{UserDataReader(image.source ? image.source : FileReader(file_), image.layout),
+              image.track_bytes, 0, std::vector<std::uint8_t>(kReadChunk)} {
+    if (!image.source && !file_.IsOpen()) {
         error_ = Failed("the file cannot be opened.");
         return;
     }

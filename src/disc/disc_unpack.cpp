@@ -13,8 +13,6 @@
 
 namespace tavox {
 
-namespace {
-
 bool WriteAll(int fd, const void* data, std::size_t size, std::uint64_t offset) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
@@ -31,6 +29,8 @@ bool WriteAll(int fd, const void* data, std::size_t size, std::uint64_t offset) 
     }
     return true;
 }
+
+namespace {
 
 class Unpacker {
 public:
@@ -67,13 +67,6 @@ private:
     const UnpackProgress& progress_;
     std::uint64_t written_ = 0;
 };
-
-// Makes the entry's parent directories; false when a file already stands where one of them belongs.
-bool MakeParents(const std::filesystem::path& path) {
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    return !ec;
-}
 
 std::optional<UnpackResult> Unpacker::WriteFile(struct archive* archive, const std::filesystem::path& path,
                                                 std::uint64_t size) {
@@ -179,6 +172,12 @@ UnpackResult Unpacker::Run() {
 }
 
 } // namespace
+
+bool MakeParents(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    return !ec;
+}
 
 std::optional<std::filesystem::path> SafeRelativePath(std::string_view name) {
     if (name.empty() || name.front() == '/') {

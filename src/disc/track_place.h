@@ -39,4 +39,12 @@ struct NamedFile {
 };
 NamedFile FindNamedFile(const std::filesystem::path& descriptor, std::string_view name);
 
+// The path, relative to the descriptor's folder, of a file it names; nothing for a name that is absolute
+// or leaves the folder.
+std::optional<std::filesystem::path> NamedRelativePath(const std::filesystem::path& descriptor,
+                                                       std::string_view name);
+// What is wrong with a descriptor that names a file outside its folder, or one that is missing.
+std::string OutsideFolder(std::string_view name);
+std::string MissingFile(std::string_view name);
+
 } // namespace tavox

@@ -51,6 +51,12 @@ std::uint64_t Digest(std::span<const std::uint8_t> bytes) {
 
 } // namespace
 
+std::string DiscIdentity(std::string_view label, std::span<const std::uint8_t> bytes) {
+    std::array<char, 17> digest{};
+    std::snprintf(digest.data(), digest.size(), "%016llx", static_cast<unsigned long long>(Digest(bytes)));
+    return SafeName(label) + "-" + digest.data();
+}
+
 std::uint32_t CdSerialNumber(std::span<const std::uint8_t> descriptor) {
     std::array<std::uint8_t, 4> lanes{};
     for (std::size_t i = 0; i < descriptor.size(); ++i) {
@@ -91,10 +97,7 @@ std::optional<VolumeInfo> ParseVolumeDescriptors(std::span<const std::uint8_t> d
     const std::uint32_t block_size = ReadLe16(*primary, 128);
     info.root_sector = ReadLe32(*primary, 158); // the extent of the root's directory record at 156
     info.volume_bytes = std::uint64_t{blocks} * (block_size == 0 ? kSector : block_size);
-    std::array<char, 17> digest{};
-    std::snprintf(digest.data(), digest.size(), "%016llx",
-                  static_cast<unsigned long long>(Digest(descriptors.first(end))));
-    info.identity = SafeName(info.label) + "-" + digest.data();
+    info.identity = DiscIdentity(info.label, descriptors.first(end));
     return info;
 }
 

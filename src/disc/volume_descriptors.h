@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace tavox {
 
@@ -22,6 +23,10 @@ constexpr std::size_t kMaxVolumeDescriptors = 32;
 // Reads the volume descriptors (the user data from sector 16 on, whole 2048-byte sectors). Nothing when
 // there is no primary descriptor before the terminator or the end of the data.
 std::optional<VolumeInfo> ParseVolumeDescriptors(std::span<const std::uint8_t> descriptors);
+
+// Names a disc in the cache: its label made safe for a file name and a digest of the bytes that tell it
+// from other discs of that label.
+std::string DiscIdentity(std::string_view label, std::span<const std::uint8_t> bytes);
 
 // The serial number Windows gives a CD: the descriptor's bytes summed in four interleaved 8-bit lanes, the
 // lane of byte 0 being the most significant.

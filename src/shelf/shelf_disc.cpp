@@ -8,6 +8,8 @@
 #include "catalogue/catalogue_state.h"
 #include "catalogue/picture_names.h"
 #include "catalogue/text_helpers.h"
+#include "disc/archive_image.h"
+#include "disc/archive_reader.h"
 #include "disc/disc_files.h"
 #include "disc/disc_search.h"
 #include "platform/profile_file.h"
@@ -213,16 +215,16 @@ std::optional<CatalogueReading> ReadShelfCatalogue(std::string_view catalogue_by
 
 namespace {
 
-ShelfReading ReadFromImage(const fs::path& path) {
-    const DiscImageResult opened = OpenDiscImage(path);
-    if (!opened.image) {
-        return {std::nullopt, opened.error};
-    }
+// Reads chosen files of a disc without unpacking it (see ReadDiscFiles); may be called more than once.
+using ReadFiles =
+    std::function<std::optional<std::string>(const WantDiscFile& want, const TakeDiscFile& take)>;
+
+ShelfReading ReadFromDiscFiles(const ReadFiles& read_files) {
     std::optional<std::string> catalogue;
     const auto want_catalogue = [](std::string_view name, std::uint64_t size) {
         return size <= kMaxFileBytes && LowerCaseAscii(name) == kCatalogueName;
     };
-    if (auto error = ReadDiscFiles(*opened.image, want_catalogue, [&](std::string_view, std::string content) {
+    if (auto error = read_files(want_catalogue, [&](std::string_view, std::string content) {
             catalogue = std::move(content);
             return false;
         })) {
@@ -246,12 +248,11 @@ ShelfReading ReadFromImage(const fs::path& path) {
                    std::find(wanted.begin(), wanted.end(), LowerCaseAscii(name)) != wanted.end();
         };
         // A picture that cannot be read leaves the disc without one; the disc itself is fine.
-        static_cast<void>(
-            ReadDiscFiles(*opened.image, want_picture, [&](std::string_view name, std::string content) {
-                const auto at = std::find(wanted.begin(), wanted.end(), LowerCaseAscii(name));
-                found[static_cast<std::size_t>(at - wanted.begin())] = std::move(content);
-                return found.front().empty();
-            }));
+        static_cast<void>(read_files(want_picture, [&](std::string_view name, std::string content) {
+            const auto at = std::find(wanted.begin(), wanted.end(), LowerCaseAscii(name));
+            found[static_cast<std::size_t>(at - wanted.begin())] = std::move(content);
+            return found.front().empty();
+        }));
     }
     for (std::string& picture : found) {
         if (!picture.empty()) {
@@ -321,7 +322,21 @@ ShelfReading ReadShelfDisc(const fs::path& path) {
     if (fs::is_directory(path, ec)) {
         return ReadFromDirectory(path);
     }
-    return ReadFromImage(path);
+    if (ArchiveKindOf(path)) {
+        // Each read streams through the archive's member again; a scratch copy, where one is needed, goes
+        // where the discs are unpacked.
+        const fs::path scratch = DefaultCacheDir() / "discs";
+        return ReadFromDiscFiles([&](const WantDiscFile& want, const TakeDiscFile& take) {
+            return ReadArchiveDiscFiles(path, scratch, want, take);
+        });
+    }
+    const DiscImageResult opened = OpenDiscImage(path);
+    if (!opened.image) {
+        return {std::nullopt, opened.error};
+    }
+    return ReadFromDiscFiles([&](const WantDiscFile& want, const TakeDiscFile& take) {
+        return ReadDiscFiles(*opened.image, want, take);
+    });
 }
 
 } // namespace tavox

@@ -24,6 +24,12 @@ snapshot() { # machine file disc-arguments...
 box() {
     xdotool search --onlyvisible --pid "$menu_pid" --name '^TAVOX CD$' 2>/dev/null | head -n 1
 }
+chooser() {
+    xdotool search --onlyvisible --pid "$menu_pid" --name '^TAVOX CD: ' 2>/dev/null | head -n 1
+}
+chooser_shown() {
+    [ -n "$(chooser)" ] && echo yes || echo no
+}
 shown() { # "yes" once the menu's process shows a message box or the chooser
     [ -n "$(box)" ] && echo yes || echo no
 }
@@ -84,6 +90,29 @@ for shape in nrg nrg-old nrg-tao mds ccd cue-per-track; do
     expect "the $shape image shows the same screen" "$(same_picture "$work/dir.png" "$work/$shape.png")" same
     rm -rf "${work:?}/$shape"
 done
+
+# Discs inside archives: a .7z of the .bin and its cue sheet, a .zip of the disc's folder tree, and an archive
+# of two discs, whose list takes the first with Return.
+if command -v 7z >/dev/null && command -v bsdtar >/dev/null; then
+    (cd "$work" && 7z a -bd tavox-cue.7z TAVOX.BIN tavox.cue >/dev/null)
+    XDG_CACHE_HOME=$work/7z-cache snapshot from-7z "$work/7z.png" "$work/tavox-cue.7z"
+    expect "the .7z of a cue sheet shows the same screen" "$(same_picture "$work/dir.png" "$work/7z.png")" same
+    bsdtar -a -cf "$work/tree.zip" -C "$e2e_cd/.." -s ",^$(basename "$e2e_cd"),TAVOX1298," "$(basename "$e2e_cd")"
+    XDG_CACHE_HOME=$work/zip-cache snapshot from-zip "$work/zip.png" "$work/tree.zip"
+    expect "the .zip of a disc folder shows the same screen" "$(same_picture "$work/dir.png" "$work/zip.png")" same
+    (cd "$work" && 7z a -bd two.7z TAVOX.BIN tavox.cue fresh.iso >/dev/null)
+    mkdir -p "$work/from-two/drive_c/WINDOWS"
+    printf '[Main]\r\nLanguage2=1\r\n' >"$work/from-two/drive_c/WINDOWS/tavox.ini"
+    XDG_CACHE_HOME=$work/two-cache QT_QPA_PLATFORM=xcb "$e2e_program" "$work/two.7z" --machine "$work/from-two" \
+        --runner "" --opener true --snapshot "$work/two.png" 2>>"$work/menu.log" &
+    menu_pid=$!
+    await "the list of the archive's discs is shown" yes chooser_shown
+    xdotool windowfocus --sync "$(chooser)" 2>/dev/null || true
+    xdotool key Return
+    await_menu_exit
+    expect "the disc chosen from the list shows the same screen" "$(same_picture "$work/dir.png" "$work/two.png")" \
+        same
+fi
 rm "$work/fresh.iso"
 
 # A file that is no disc, and a disc without the menu's catalogue: a message, and nothing cached.

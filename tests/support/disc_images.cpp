@@ -319,4 +319,49 @@ fs::path MakeDiscShape(const fs::path& iso, const fs::path& base, DiscShape shap
     return {};
 }
 
+bool MakeArchive(const std::filesystem::path& archive, const std::filesystem::path& dir,
+                 const std::vector<std::string>& members) {
+    std::vector<std::string> command =
+        archive.extension() == ".7z"
+            ? std::vector<std::string>{"7z", "a", "-bd", archive.string()}
+            : std::vector<std::string>{"bsdtar", "-a", "-cf", archive.string(), "-C", dir.string()};
+    command.insert(command.end(), members.begin(), members.end());
+    if (archive.extension() == ".7z") {
+        // 7z names members relative to its working directory.
+        command.insert(command.begin(), {"sh", "-c", "cd \"$0\" && exec \"$@\"", dir.string()});
+    }
+    return RunQuietly(command);
+}
+
+void WriteLyingZip(const std::filesystem::path& archive, const std::string& name, std::uint32_t claimed_bytes,
+                   const std::string& data) {
+    std::string out;
+    const auto put16 = [&out](std::uint32_t v) {
+        out += static_cast<char>(v & 0xFF), out += static_cast<char>(v >> 8);
+    };
+    const auto put32 = [&](std::uint32_t v) { put16(v & 0xFFFF), put16(v >> 16); };
+    const auto header = [&](bool central) {
+        put32(central ? 0x02014b50 : 0x04034b50);
+        if (central) {
+            put16(20);
+        }
+        put16(20), put16(0), put16(0), put16(0), put16(0); // version, flags, stored, time, date
+        put32(0);                                          // the CRC, which no reader gets to check
+        put32(static_cast<std::uint32_t>(data.size())), put32(claimed_bytes);
+        put16(static_cast<std::uint32_t>(name.size())), put16(0);
+        if (central) {
+            put16(0), put16(0), put16(0), put32(0), put32(0); // comment, disk, attributes, local header at 0
+        }
+        out += name;
+    };
+    header(false);
+    out += data;
+    const auto central_at = static_cast<std::uint32_t>(out.size());
+    header(true);
+    const auto central_bytes = static_cast<std::uint32_t>(out.size()) - central_at;
+    put32(0x06054b50), put16(0), put16(0), put16(1), put16(1), put32(central_bytes), put32(central_at),
+        put16(0);
+    WriteFile(archive, out);
+}
+
 } // namespace tavox::test

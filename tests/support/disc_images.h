@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -54,5 +55,14 @@ std::filesystem::path MakeDiscShape(const std::filesystem::path& iso, const std:
 // Where CueAudioFirst's data track starts on the disc: after ten seconds of audio, the gap between the
 // sessions and the data track's pregap.
 constexpr unsigned kAudioFirstDataSector = 750 + 11400 + 150;
+
+// Packs `members` (paths relative to `dir`, kept as they are) into `archive`: a .7z by 7z, anything else a
+// .zip by bsdtar. False when the program is missing or failed.
+bool MakeArchive(const std::filesystem::path& archive, const std::filesystem::path& dir,
+                 const std::vector<std::string>& members);
+
+// A ZIP archive of one stored member holding `data` whose headers claim `claimed_bytes` unpacked.
+void WriteLyingZip(const std::filesystem::path& archive, const std::string& name, std::uint32_t claimed_bytes,
+                   const std::string& data);
 
 } // namespace tavox::test
