@@ -47,7 +47,8 @@ expect "the metainfo's newest release is this version" \
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 expect "the entry starts the installed menu with the file opened" "$exec_line" "tavox95 %f"
 expect "the entry's program is in bin" "$([ -x "$root/bin/${exec_line%% *}" ] && echo present)" present
-for type in application/x-cd-image application/x-cue application/x-raw-disk-image; do
+for type in application/x-cd-image application/x-cue application/x-raw-disk-image application/x-7z-compressed \
+    application/zip application/vnd.rar; do
     expect "the entry opens $type" "$(grep -c "^MimeType=.*$type;" "$desktop")" 1
 done
 
