@@ -117,13 +117,13 @@ std::optional<UnpackResult> CopyMember(ArchiveReader& reader, const ArchiveMembe
     return std::nullopt;
 }
 
-// A directory of scratch copies, removed with everything in it.
+// A directory of scratch copies, removed with everything in it (or, after a crash, by the cache's cleanup).
 class ScratchDir {
 public:
     explicit ScratchDir(const fs::path& parent) {
         std::error_code ec;
         fs::create_directories(parent, ec);
-        std::string pattern = (parent / ".archive-XXXXXX").string();
+        std::string pattern = (parent / ScratchDirPattern()).string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
         }
