@@ -169,6 +169,18 @@ TEST_F(ArchiveImageTest, SeveralDiscsAreListedEachOnce) {
     EXPECT_EQ(found.discs[1].name, "disc.iso");
     EXPECT_EQ(Unpacked(dir_ / "two.7z", 0), iso_->volume.identity);
     EXPECT_EQ(Unpacked(dir_ / "two.7z", 1), iso_->volume.identity) << "a member after one passed over";
+
+    // Each disc named by a path below the archive's, and nothing else taken for one.
+    const std::vector<fs::path> paths = ArchiveDiscPaths(dir_ / "two.7z");
+    ASSERT_EQ(paths, (std::vector<fs::path>{dir_ / "two.7z/tavox.cue", dir_ / "two.7z/disc.iso"}));
+    const auto split = SplitArchiveDiscPath(paths[1]);
+    ASSERT_TRUE(split);
+    EXPECT_EQ(split->archive, dir_ / "two.7z");
+    EXPECT_EQ(ArchiveDiscNamed(found, split->name), &found.discs[1]);
+    EXPECT_EQ(ArchiveDiscNamed(found, "other.iso"), nullptr);
+    for (const fs::path& none : {dir_ / "two.7z", in / "disc.iso" / "x.iso", in / "gone.iso"}) {
+        EXPECT_FALSE(SplitArchiveDiscPath(none)) << none;
+    }
 }
 
 TEST_F(ArchiveImageTest, HostileArchivesAreRefusedNamingWhatIsWrong) {
