@@ -116,6 +116,9 @@ if command -v 7z >/dev/null && command -v bsdtar >/dev/null; then
     await_menu_exit
     expect "the disc chosen from the list shows the same screen" "$(same_picture "$work/dir.png" "$work/two.png")" \
         same
+    # A disc named below the archive, as the shelf starts it: no list.
+    XDG_CACHE_HOME=$work/named-cache snapshot from-named "$work/named.png" "$work/two.7z/fresh.iso"
+    expect "the disc named in the archive shows the same screen" "$(same_picture "$work/dir.png" "$work/named.png")" same
 fi
 rm "$work/fresh.iso"
 
