@@ -107,15 +107,15 @@ for shape in nrg mds ccd cue-per-track; do
         XDG_CACHE_HOME=$work/cache menu_on "$shape_image"
     }
     : >"$work/shape.ms"
-    : >"$work/bsdtar.ms"
+    : >"$work/shape-bsdtar.ms"
     for _ in $(seq "$runs"); do
         fresh "$work/cache"
         elapsed_ms shape_start >>"$work/shape.ms"
         fresh "$work/extracted"
-        elapsed_ms bsdtar_extract >>"$work/bsdtar.ms"
+        elapsed_ms bsdtar_extract >>"$work/shape-bsdtar.ms"
     done
     shape_ms=$(median <"$work/shape.ms")
-    shape_bsdtar_ms=$(median <"$work/bsdtar.ms")
+    shape_bsdtar_ms=$(median <"$work/shape-bsdtar.ms")
     shape_lines+=("first start from the $shape shape, median of $runs: menu $shape_ms ms, bsdtar -xf of the .iso \
 $shape_bsdtar_ms ms, ratio $(ratio "$shape_ms" "$shape_bsdtar_ms")")
     rm -rf "$work/shape"

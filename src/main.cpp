@@ -9,6 +9,7 @@
 #include "base/code_page.h"
 #include "base/log.h"
 #include "catalogue/path_helpers.h"
+#include "disc/archive_image.h"
 #include "disc/disc_cache.h"
 #include "disc/disc_search.h"
 #include "installer/launcher.h"
@@ -128,7 +129,7 @@ Options ParseOptions(const QCoreApplication& app) {
     result.cd_given = cd_option.has_value();
     result.start = tavox::ReadStartForm(positional, cd_option, [](const std::filesystem::path& path) {
         std::error_code ec;
-        return std::filesystem::exists(path, ec);
+        return std::filesystem::exists(path, ec) || tavox::SplitArchiveDiscPath(path).has_value();
     });
     result.startup.first_argument = result.start.first_argument;
     result.machine_dir = parser.isSet(QStringLiteral("machine"))

@@ -45,17 +45,24 @@ std::string ChoiceName(const ArchiveDiscEntry& disc) {
                : disc.name;
 }
 
-// The disc inside an archive: chosen from a list when there are several, found in the cache by its
-// identity before more than its first bytes are unpacked.
+// The disc inside an archive: the one named (a shelf's choice), else chosen from a list when there are
+// several; found in the cache by its identity before more than its first bytes are unpacked.
 std::optional<std::filesystem::path> PrepareArchive(const std::filesystem::path& path, const DiscCache& cache,
-                                                    MessageBoxes& messages) {
+                                                    MessageBoxes& messages, std::string_view name = {}) {
     const ArchiveDiscs found = FindArchiveDiscs(path);
     if (found.discs.empty()) {
         messages.Show(MessageKind::Error, kCaption, QString::fromStdString(found.error));
         return std::nullopt;
     }
     std::size_t chosen = 0;
-    if (found.discs.size() > 1) {
+    if (!name.empty()) {
+        const ArchiveDiscEntry* named = ArchiveDiscNamed(found, name);
+        if (named == nullptr) {
+            messages.Show(MessageKind::Error, kCaption, QString::fromStdString(NoDiscNamed(path, name)));
+            return std::nullopt;
+        }
+        chosen = static_cast<std::size_t>(named - found.discs.data());
+    } else if (found.discs.size() > 1) {
         std::vector<std::string> names;
         for (const ArchiveDiscEntry& disc : found.discs) {
             names.push_back(ChoiceName(disc));
@@ -83,6 +90,9 @@ std::optional<std::filesystem::path> PrepareArchive(const std::filesystem::path&
 
 std::optional<std::filesystem::path> PrepareImage(const std::filesystem::path& path, const DiscCache& cache,
                                                   MessageBoxes& messages) {
+    if (const auto inside = SplitArchiveDiscPath(path)) {
+        return PrepareArchive(inside->archive, cache, messages, inside->name);
+    }
     if (ArchiveKindOf(path)) {
         return PrepareArchive(path, cache, messages);
     }

@@ -117,13 +117,13 @@ std::optional<UnpackResult> CopyMember(ArchiveReader& reader, const ArchiveMembe
     return std::nullopt;
 }
 
-// A directory of scratch copies, removed with everything in it.
+// A directory of scratch copies, removed with everything in it (or, after a crash, by the cache's cleanup).
 class ScratchDir {
 public:
     explicit ScratchDir(const fs::path& parent) {
         std::error_code ec;
         fs::create_directories(parent, ec);
-        std::string pattern = (parent / ".archive-XXXXXX").string();
+        std::string pattern = (parent / ScratchDirPattern()).string();
         if (::mkdtemp(pattern.data()) != nullptr) {
             path_ = pattern;
         }
@@ -269,6 +269,10 @@ std::optional<std::string> SizeProblem(const fs::path& archive, std::string_view
 }
 
 } // namespace
+
+std::string NoDiscNamed(const fs::path& archive, std::string_view name) {
+    return "The archive " + Quoted(archive.string()) + " holds no disc " + Quoted(name) + ".";
+}
 
 ArchiveDiscs FindArchiveDiscs(const fs::path& archive) {
     Members members;
@@ -618,14 +622,79 @@ ArchiveDiscOpen OpenArchiveDisc(const fs::path& archive, const ArchiveDiscEntry&
     return OpenCopied(archive, entry, scratch_dir, progress);
 }
 
-std::optional<std::string> ReadArchiveDiscFiles(const fs::path& archive, const fs::path& scratch_dir,
-                                                const WantDiscFile& want, const TakeDiscFile& take) {
+namespace {
+
+// The disc's name in its path; nothing where it cannot be part of one.
+std::optional<std::string> PathName(const ArchiveDiscEntry& disc) {
+    std::string_view name = disc.name;
+    if (name.ends_with('/')) {
+        name.remove_suffix(1);
+    }
+    const auto relative = SafeRelativePath(name);
+    if (!relative || relative->generic_string() != name) {
+        return std::nullopt;
+    }
+    return std::string(name);
+}
+
+} // namespace
+
+std::optional<ArchiveDiscPath> SplitArchiveDiscPath(const fs::path& path) {
+    std::error_code ec;
+    if (!path.has_relative_path() || fs::exists(fs::symlink_status(path, ec))) {
+        return std::nullopt;
+    }
+    for (fs::path archive = path.parent_path(); archive.has_relative_path();
+         archive = archive.parent_path()) {
+        const fs::file_status status = fs::status(archive, ec);
+        if (fs::is_regular_file(status)) {
+            if (!ArchiveKindOf(archive)) {
+                return std::nullopt;
+            }
+            return ArchiveDiscPath{archive, path.lexically_relative(archive).generic_string()};
+        }
+        if (fs::exists(status)) {
+            return std::nullopt; // a folder: the path names a file that is not there
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<fs::path> ArchiveDiscPaths(const fs::path& archive) {
+    const ArchiveDiscs found = FindArchiveDiscs(archive);
+    std::vector<fs::path> paths;
+    for (const ArchiveDiscEntry& disc : found.discs) {
+        const auto name = PathName(disc);
+        if (!name || name->empty() || found.discs.size() == 1) {
+            return {archive};
+        }
+        paths.push_back(archive.string() + "/" + *name);
+    }
+    return paths.empty() ? std::vector<fs::path>{archive} : paths;
+}
+
+const ArchiveDiscEntry* ArchiveDiscNamed(const ArchiveDiscs& found, std::string_view name) {
+    for (const ArchiveDiscEntry& disc : found.discs) {
+        if (PathName(disc) == name) {
+            return &disc;
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string> ReadArchiveDiscFiles(const fs::path& archive, std::string_view name,
+                                                const fs::path& scratch_dir, const WantDiscFile& want,
+                                                const TakeDiscFile& take) {
     const ArchiveDiscs found = FindArchiveDiscs(archive);
     if (found.discs.empty()) {
         return found.error;
     }
-    const ArchiveDiscOpen opened = OpenArchiveDisc(archive, found.discs.front(), scratch_dir,
-                                                   [](std::uint64_t, std::uint64_t) { return true; });
+    const ArchiveDiscEntry* disc = name.empty() ? &found.discs.front() : ArchiveDiscNamed(found, name);
+    if (disc == nullptr) {
+        return NoDiscNamed(archive, name);
+    }
+    const ArchiveDiscOpen opened =
+        OpenArchiveDisc(archive, *disc, scratch_dir, [](std::uint64_t, std::uint64_t) { return true; });
     if (!opened.disc) {
         return opened.error;
     }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tavox {
@@ -73,8 +74,26 @@ struct ArchiveDiscOpen {
 ArchiveDiscOpen OpenArchiveDisc(const std::filesystem::path& archive, const ArchiveDiscEntry& entry,
                                 const std::filesystem::path& scratch_dir, const UnpackProgress& progress);
 
-// ReadDiscFiles for the first disc of an archive, streaming through its member.
-std::optional<std::string> ReadArchiveDiscFiles(const std::filesystem::path& archive,
+// A disc of an archive that holds several is named by a path below the archive's own: the archive's path,
+// "/", and the disc's name in it ("/discs/two.7z/CD2/disc.iso", a folder's without its "/"). A file has no
+// children, so such a path stands for nothing else.
+struct ArchiveDiscPath {
+    std::filesystem::path archive;
+    std::string name;
+};
+// The archive and the disc's name, when `path` is no file or folder itself but lies below an archive.
+std::optional<ArchiveDiscPath> SplitArchiveDiscPath(const std::filesystem::path& path);
+// The path of each disc of the archive; the archive's own when it holds one disc or none, or when a disc's
+// name cannot be part of a path (the archive's top folder, a name that climbs out with "..").
+std::vector<std::filesystem::path> ArchiveDiscPaths(const std::filesystem::path& archive);
+// The disc of that name (as its path gives it); nothing when the archive holds none of that name.
+const ArchiveDiscEntry* ArchiveDiscNamed(const ArchiveDiscs& found, std::string_view name);
+// For the user: the archive holds no disc of that name.
+std::string NoDiscNamed(const std::filesystem::path& archive, std::string_view name);
+
+// ReadDiscFiles for the disc of that name in the archive (the first for an empty name), streaming through
+// its member.
+std::optional<std::string> ReadArchiveDiscFiles(const std::filesystem::path& archive, std::string_view name,
                                                 const std::filesystem::path& scratch_dir,
                                                 const WantDiscFile& want, const TakeDiscFile& take);
 

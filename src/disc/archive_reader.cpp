@@ -27,15 +27,8 @@ std::string Damaged(const std::filesystem::path& path, const std::string& why) {
 
 class LibarchiveReader : public ArchiveReader {
 public:
-    LibarchiveReader(const std::filesystem::path& path, ArchiveKind kind) : path_(path) {
-        const Utf8Locale utf8;
-        archive_.reset(archive_read_new());
-        if (kind == ArchiveKind::SevenZip) {
-            archive_read_support_format_7zip(archive_.get());
-        } else {
-            archive_read_support_format_zip(archive_.get());
-        }
-        if (archive_read_open_filename(archive_.get(), path.c_str(), kOpenBlockBytes) != ARCHIVE_OK) {
+    LibarchiveReader(const std::filesystem::path& path, ArchiveKind kind) : path_(path), kind_(kind) {
+        if (!Open()) {
             error_ = Damaged(path_, Why());
         }
     }
@@ -44,6 +37,8 @@ public:
         if (!error_.empty()) {
             return std::nullopt;
         }
+        passed_over_ = passed_over_ || (members_ > 0 && !read_);
+        read_ = false;
         const Utf8Locale utf8;
         struct archive_entry* entry = nullptr;
         const int status = archive_read_next_header(archive_.get(), &entry);
@@ -54,6 +49,7 @@ public:
             error_ = Damaged(path_, Why());
             return std::nullopt;
         }
+        ++members_;
         const char* name = archive_entry_pathname_utf8(entry);
         const la_int64_t size = archive_entry_size_is_set(entry) != 0 ? archive_entry_size(entry) : 0;
         return ArchiveMember{name != nullptr ? name : "",
@@ -62,7 +58,11 @@ public:
     }
 
     std::optional<std::size_t> Read(std::span<std::uint8_t> out) override {
-        const la_ssize_t got = archive_read_data(archive_.get(), out.data(), out.size());
+        la_ssize_t got = archive_read_data(archive_.get(), out.data(), out.size());
+        if (got < 0 && !read_ && passed_over_ && kind_ == ArchiveKind::SevenZip && WalkAgainStartingEach()) {
+            got = archive_read_data(archive_.get(), out.data(), out.size());
+        }
+        read_ = true;
         if (got < 0) {
             error_ = Damaged(path_, Why());
             return std::nullopt;
@@ -71,13 +71,50 @@ public:
     }
 
 private:
+    bool Open() {
+        const Utf8Locale utf8;
+        archive_.reset(archive_read_new());
+        if (kind_ == ArchiveKind::SevenZip) {
+            archive_read_support_format_7zip(archive_.get());
+        } else {
+            archive_read_support_format_zip(archive_.get());
+        }
+        return archive_read_open_filename(archive_.get(), path_.c_str(), kOpenBlockBytes) == ARCHIVE_OK;
+    }
+
+    // libarchive (3.6) cannot read a 7-Zip member after members of its solid block that were passed over
+    // unread: it says the archive is truncated. The walk is made again to the same member, reading the
+    // first byte of each member before it, which lets the skips that follow decode their way through.
+    bool WalkAgainStartingEach() {
+        if (!Open()) {
+            return false;
+        }
+        const Utf8Locale utf8;
+        struct archive_entry* entry = nullptr;
+        for (std::size_t member = 0; member < members_; ++member) {
+            if (archive_read_next_header(archive_.get(), &entry) < ARCHIVE_WARN) {
+                return false;
+            }
+            std::uint8_t first = 0;
+            if (member + 1 < members_ && archive_read_data(archive_.get(), &first, 1) < 0) {
+                return false;
+            }
+        }
+        passed_over_ = false;
+        return true;
+    }
+
     std::string Why() const {
         const char* why = archive_error_string(archive_.get());
         return why != nullptr ? std::string(why) + "." : std::string("it is truncated or damaged.");
     }
 
     std::filesystem::path path_;
+    ArchiveKind kind_;
     ArchivePtr archive_;
+    std::size_t members_ = 0;  // given by Next() so far
+    bool read_ = false;        // the current member's data was asked for
+    bool passed_over_ = false; // a member before the current one was not read
 };
 
 // The RAR layer hands a member's data to a callback inside RARProcessFile; a thread of its own runs it and

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -20,6 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kPartialMark = ".partial-";
+constexpr std::string_view kScratchMark = ".archive-";
+constexpr std::size_t kScratchSuffixBytes = 6; // mkdtemp's letters
 
 bool IsHex(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
@@ -33,17 +36,34 @@ bool IsDiscName(std::string_view name) {
            IsHex(name.substr(dash + 1)) && !name.starts_with('.');
 }
 
+// A process id written in decimal, nothing else.
+std::optional<pid_t> ProcessId(std::string_view digits) {
+    const std::string pid(digits);
+    char* end = nullptr;
+    const long value = std::strtol(pid.c_str(), &end, 10);
+    return !pid.empty() && std::isdigit(static_cast<unsigned char>(pid.front())) != 0 && *end == '\0' &&
+                   value > 0
+               ? std::optional(static_cast<pid_t>(value))
+               : std::nullopt;
+}
+
 // ".LABEL-0123456789abcdef.partial-PID": the process that is unpacking, or was.
 std::optional<pid_t> PartialOwner(std::string_view name) {
     const std::size_t mark = name.rfind(kPartialMark);
     if (!name.starts_with('.') || mark == std::string_view::npos || !IsDiscName(name.substr(1, mark - 1))) {
         return std::nullopt;
     }
-    const std::string pid(name.substr(mark + kPartialMark.size()));
-    char* end = nullptr;
-    const long value = std::strtol(pid.c_str(), &end, 10);
-    return end != pid.c_str() && *end == '\0' && value > 0 ? std::optional(static_cast<pid_t>(value))
-                                                           : std::nullopt;
+    return ProcessId(name.substr(mark + kPartialMark.size()));
+}
+
+// ".archive-PID-XXXXXX": a scratch folder of that process.
+std::optional<pid_t> ScratchOwner(std::string_view name) {
+    const std::size_t dash = name.rfind('-');
+    if (!name.starts_with(kScratchMark) || dash == std::string_view::npos || dash < kScratchMark.size() ||
+        name.size() - dash - 1 != kScratchSuffixBytes) {
+        return std::nullopt;
+    }
+    return ProcessId(name.substr(kScratchMark.size(), dash - kScratchMark.size()));
 }
 
 bool ProcessRuns(pid_t pid) {
@@ -65,6 +85,11 @@ std::string Megabytes(std::uint64_t bytes) {
 }
 
 } // namespace
+
+std::string ScratchDirPattern() {
+    return std::string(kScratchMark) + std::to_string(::getpid()) + "-" +
+           std::string(kScratchSuffixBytes, 'X');
+}
 
 std::optional<fs::path> DiscCache::Find(const VolumeInfo& volume) const {
     const fs::path dir = root_ / volume.identity;
@@ -89,7 +114,7 @@ void DiscCache::Evict(std::string_view keep, std::size_t max_discs, std::uint64_
             continue; // only the directories the cache made
         }
         const std::string name = entry.path().filename().string();
-        if (const auto owner = PartialOwner(name)) {
+        if (auto owner = PartialOwner(name); owner || (owner = ScratchOwner(name))) {
             if (!ProcessRuns(*owner)) {
                 RemoveTree(entry.path());
             }

@@ -64,6 +64,11 @@ private:
     DiscCacheLimits limits_;
 };
 
+// The mkdtemp pattern of a scratch folder that this process makes in the cache's directory (a copy of an
+// image's files out of an archive); the cache removes those whose process has ended, as it does partial
+// unpacks.
+std::string ScratchDirPattern();
+
 // $XDG_CACHE_HOME/tavox95 (~/.cache/tavox95 without it): discs/ holds the unpacked discs, mounts/ the
 // labelled link directories of mounted ones.
 std::filesystem::path DefaultCacheDir();

@@ -322,12 +322,16 @@ ShelfReading ReadShelfDisc(const fs::path& path) {
     if (fs::is_directory(path, ec)) {
         return ReadFromDirectory(path);
     }
-    if (ArchiveKindOf(path)) {
+    std::optional<ArchiveDiscPath> inside = SplitArchiveDiscPath(path);
+    if (!inside && ArchiveKindOf(path)) {
+        inside = ArchiveDiscPath{path, {}};
+    }
+    if (inside) {
         // Each read streams through the archive's member again; a scratch copy, where one is needed, goes
         // where the discs are unpacked.
         const fs::path scratch = DefaultCacheDir() / "discs";
         return ReadFromDiscFiles([&](const WantDiscFile& want, const TakeDiscFile& take) {
-            return ReadArchiveDiscFiles(path, scratch, want, take);
+            return ReadArchiveDiscFiles(inside->archive, inside->name, scratch, want, take);
         });
     }
     const DiscImageResult opened = OpenDiscImage(path);
@@ -337,6 +341,14 @@ ShelfReading ReadShelfDisc(const fs::path& path) {
     return ReadFromDiscFiles([&](const WantDiscFile& want, const TakeDiscFile& take) {
         return ReadDiscFiles(*opened.image, want, take);
     });
+}
+
+std::vector<fs::path> ShelfDiscPaths(const fs::path& path) {
+    std::error_code ec;
+    if (fs::is_regular_file(path, ec) && ArchiveKindOf(path)) {
+        return ArchiveDiscPaths(path);
+    }
+    return {path};
 }
 
 } // namespace tavox

@@ -54,8 +54,13 @@ struct ShelfReading {
     std::string reason; // why the file is not a disc the shelf can show, when there is no disc
 };
 
-// Reads the disc at `path`: an image in a shape the menu opens, or a directory holding a disc.
+// Reads the disc at `path`: an image in a shape the menu opens, a directory holding a disc, an archive
+// holding one, or one disc of an archive that holds several (named by its path below the archive's).
 ShelfReading ReadShelfDisc(const std::filesystem::path& path);
+
+// The discs a shelf's file or folder holds, each as ReadShelfDisc reads it: an archive of several discs
+// holds one for each, anything else itself.
+std::vector<std::filesystem::path> ShelfDiscPaths(const std::filesystem::path& path);
 
 // A disc as its catalogue's bytes describe it, and the files inside the disc ("TAVOX/RGB/DEMO01.BMP") that
 // may hold its picture, best first.

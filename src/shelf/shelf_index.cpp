@@ -286,14 +286,25 @@ std::size_t ShelfIndex::Refresh(const fs::path& folder, const ShelfProgress& pro
             known.emplace(rows.Text(0), std::pair(rows.Integer(1), rows.Integer(2)));
         }
     }
-    std::vector<const ShelfEntry*> to_read;
+    // Each disc of an archive that holds several is known by its path below the archive's, with the archive's
+    // stamp; an entry read again forgets those of its rows that it no longer holds.
+    std::vector<std::pair<const ShelfEntry*, std::vector<std::string>>> to_read;
     for (const ShelfEntry& entry : entries) {
-        const auto found = known.find(entry.path.string());
-        if (found == known.end() || found->second != std::pair(entry.size_bytes, entry.mtime_ns)) {
-            to_read.push_back(&entry);
-        }
-        if (found != known.end()) {
-            known.erase(found);
+        const std::string path = entry.path.string();
+        std::vector<std::string> rows;
+        bool unchanged = true;
+        const auto take = [&](auto first, auto last) {
+            for (auto row = first; row != last; ++row) {
+                rows.push_back(row->first);
+                unchanged = unchanged && row->second == std::pair(entry.size_bytes, entry.mtime_ns);
+            }
+            known.erase(first, last);
+        };
+        const auto exact = known.find(path);
+        take(exact, exact == known.end() ? exact : std::next(exact));
+        take(known.lower_bound(path + "/"), known.lower_bound(path + "0"));
+        if (rows.empty() || !unchanged) {
+            to_read.emplace_back(&entry, std::move(rows));
         }
     }
     Execute("BEGIN");
@@ -302,23 +313,34 @@ std::size_t ShelfIndex::Refresh(const fs::path& folder, const ShelfProgress& pro
     }
     Execute("COMMIT");
     for (std::size_t i = 0; i < to_read.size(); ++i) {
-        const ShelfEntry& entry = *to_read[i];
-        if (progress && !progress(i, to_read.size(), entry.path)) {
+        const auto& [entry, previous] = to_read[i];
+        if (progress && !progress(i, to_read.size(), entry->path)) {
             break;
         }
-        ShelfReading reading = ReadShelfDisc(entry.path);
-        ShelfEntry stored = entry;
+        std::vector<std::pair<ShelfEntry, ShelfReading>> discs;
+        for (const fs::path& disc : ShelfDiscPaths(entry->path)) {
+            discs.emplace_back(ShelfEntry{disc, entry->size_bytes, entry->mtime_ns}, ReadShelfDisc(disc));
+        }
         // A disc folder's stamp is its catalogue's, which the reading took as it was.
         std::error_code ec;
-        const ShelfEntry after = fs::is_directory(entry.path, ec) ? entry : StampOf(entry.path);
-        if (after.size_bytes != entry.size_bytes || after.mtime_ns != entry.mtime_ns) {
-            // Replaced while it was read: what was read may be half of each, and the next opening reads it
-            // again.
-            reading = {std::nullopt, "The file changed while it was read."};
-            stored.size_bytes = -1;
-        }
+        const ShelfEntry after = fs::is_directory(entry->path, ec) ? *entry : StampOf(entry->path);
+        const bool replaced = after.size_bytes != entry->size_bytes || after.mtime_ns != entry->mtime_ns;
         Execute("BEGIN");
-        Store(stored, reading);
+        for (const std::string& row : previous) {
+            if (std::none_of(discs.begin(), discs.end(),
+                             [&row](const auto& disc) { return disc.first.path == row; })) {
+                Forget(row);
+            }
+        }
+        for (auto& [stored, reading] : discs) {
+            if (replaced) {
+                // Replaced while it was read: what was read may be half of each, and the next opening reads
+                // it again.
+                reading = {std::nullopt, "The file changed while it was read."};
+                stored.size_bytes = -1;
+            }
+            Store(stored, reading);
+        }
         Execute("COMMIT");
     }
     return to_read.size();

@@ -97,6 +97,10 @@ if command -v 7z >/dev/null && command -v bsdtar >/dev/null; then
     (cd "$work" && 7z a -bd tavox-cue.7z TAVOX.BIN tavox.cue >/dev/null)
     XDG_CACHE_HOME=$work/7z-cache snapshot from-7z "$work/7z.png" "$work/tavox-cue.7z"
     expect "the .7z of a cue sheet shows the same screen" "$(same_picture "$work/dir.png" "$work/7z.png")" same
+    # The cut image again, inside an archive: only a start that finds the disc by its identity shows the menu.
+    (cd "$work" && 7z a -bd cut.7z tavox.iso >/dev/null)
+    snapshot from-cut-7z "$work/cut-7z.png" "$work/cut.7z"
+    expect "a later start from an archive uses the cache" "$(same_picture "$work/dir.png" "$work/cut-7z.png")" same
     bsdtar -a -cf "$work/tree.zip" -C "$e2e_cd/.." -s ",^$(basename "$e2e_cd"),TAVOX1298," "$(basename "$e2e_cd")"
     XDG_CACHE_HOME=$work/zip-cache snapshot from-zip "$work/zip.png" "$work/tree.zip"
     expect "the .zip of a disc folder shows the same screen" "$(same_picture "$work/dir.png" "$work/zip.png")" same
@@ -112,6 +116,9 @@ if command -v 7z >/dev/null && command -v bsdtar >/dev/null; then
     await_menu_exit
     expect "the disc chosen from the list shows the same screen" "$(same_picture "$work/dir.png" "$work/two.png")" \
         same
+    # A disc named below the archive, as the shelf starts it: no list.
+    XDG_CACHE_HOME=$work/named-cache snapshot from-named "$work/named.png" "$work/two.7z/fresh.iso"
+    expect "the disc named in the archive shows the same screen" "$(same_picture "$work/dir.png" "$work/named.png")" same
 fi
 rm "$work/fresh.iso"
 

@@ -45,6 +45,7 @@ TEST(ForwardReaderTest, ReadsAheadKeepsTheTrackStartAndNeverGoesBackOrPastTheSiz
         std::uint64_t keep_from;
         std::vector<Read> reads;
         bool went_back;
+        std::optional<std::uint64_t> keep_after_first_read = {}; // a later track's start
     };
     const std::uint64_t kept = ForwardReader::kKeptBytes;
     const std::vector<Case> cases = {
@@ -60,11 +61,20 @@ TEST(ForwardReaderTest, ReadsAheadKeepsTheTrackStartAndNeverGoesBackOrPastTheSiz
          false},
         {"bytes that went by unkept", stream.size(), 0, {{2 * kept + 10, 10, 10}, {kept + 5, 10, 0}}, true},
         {"a stream that holds more than its size", 1000, 0, {{900, 500, 100}, {1000, 10, 0}}, false},
+        {"a later track's start after the first's was read",
+         stream.size(),
+         0,
+         {{0, 100, 100}, {40000, 10, 10}, {5000, 16, 16}},
+         false,
+         5000},
     };
     for (const Case& c : cases) {
         ForwardReader reader(Pieces(stream, 70000), c.size);
         ASSERT_TRUE(reader.KeepFrom(c.keep_from)) << c.what;
         for (const Read& read : c.reads) {
+            if (c.keep_after_first_read && &read == &c.reads[1]) {
+                ASSERT_TRUE(reader.KeepFrom(*c.keep_after_first_read)) << c.what;
+            }
             std::vector<std::uint8_t> out(read.count);
             ASSERT_EQ(reader.Read(read.offset, out), read.given) << c.what << " at " << read.offset;
             EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(read.given),
@@ -158,6 +168,21 @@ TEST_F(ArchiveImageTest, SeveralDiscsAreListedEachOnce) {
     EXPECT_EQ(found.discs[0].name, "tavox.cue");
     EXPECT_EQ(found.discs[1].name, "disc.iso");
     EXPECT_EQ(Unpacked(dir_ / "two.7z", 0), iso_->volume.identity);
+    fs::copy_file(in / "disc.iso", in / "again.iso");
+    ASSERT_TRUE(test::MakeArchive(dir_ / "isos.7z", in, {"disc.iso", "again.iso"}));
+    EXPECT_EQ(Unpacked(dir_ / "isos.7z", 1), iso_->volume.identity) << "a member after one passed over";
+
+    // Each disc named by a path below the archive's, and nothing else taken for one.
+    const std::vector<fs::path> paths = ArchiveDiscPaths(dir_ / "two.7z");
+    ASSERT_EQ(paths, (std::vector<fs::path>{dir_ / "two.7z/tavox.cue", dir_ / "two.7z/disc.iso"}));
+    const auto split = SplitArchiveDiscPath(paths[1]);
+    ASSERT_TRUE(split);
+    EXPECT_EQ(split->archive, dir_ / "two.7z");
+    EXPECT_EQ(ArchiveDiscNamed(found, split->name), &found.discs[1]);
+    EXPECT_EQ(ArchiveDiscNamed(found, "other.iso"), nullptr);
+    for (const fs::path& none : {dir_ / "two.7z", in / "disc.iso" / "x.iso", in / "gone.iso"}) {
+        EXPECT_FALSE(SplitArchiveDiscPath(none)) << none;
+    }
 }
 
 TEST_F(ArchiveImageTest, HostileArchivesAreRefusedNamingWhatIsWrong) {

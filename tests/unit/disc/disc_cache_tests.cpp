@@ -101,19 +101,43 @@ TEST_F(DiscCacheTest, CancelledRefusedAndTooLargeDiscsLeaveNothing) {
     EXPECT_FALSE(cache.Find(image.volume));
 }
 
-// A start killed while unpacking leaves its hidden directory; it is never found, and it is removed once its
-// process is gone (an unpack still running is left alone).
+// A start killed while unpacking leaves its hidden directory, or its scratch copy of an archive's image; a
+// partial unpack is never found, and both are removed once their process is gone (those of a process still
+// running are left alone, and a link of such a name is not followed).
 TEST_F(DiscCacheTest, AnInterruptedUnpackIsNeverTakenForTheDisc) {
     const DiscCache cache(dir_ / "cache");
     const DiscImage image = Image("TAVOX_9903");
     const std::string identity = image.volume.identity;
-    fs::create_directories(dir_ / "cache" / ("." + identity + ".partial-999999999") / "TAVOX");
-    fs::create_directories(dir_ / "cache" / ("." + identity + ".partial-" + std::to_string(::getppid())));
+    const std::string running = std::to_string(::getppid());
+    test::WriteFile(dir_ / "precious" / "keep.txt", "mine");
+    struct Leftover {
+        std::string name;
+        bool link;
+        bool kept;
+    };
+    const std::vector<Leftover> leftovers = {
+        {"." + identity + ".partial-999999999", false, false},
+        {"." + identity + ".partial-" + running, false, true},
+        {".archive-999999999-Ab3dEf", false, false},
+        {".archive-" + running + "-Ab3dEf", false, true},
+        {".archive-999999998-Ab3dEf", true, true},
+    };
+    for (const Leftover& leftover : leftovers) {
+        if (leftover.link) {
+            fs::create_directory_symlink(dir_ / "precious", dir_ / "cache" / leftover.name);
+        } else {
+            test::WriteFile(dir_ / "cache" / leftover.name / "TAVOX" / "TAVOX.BIN", "x");
+        }
+    }
     EXPECT_FALSE(cache.Find(image.volume));
 
     ASSERT_EQ(cache.Fill(image, kGo, kAccept).status, UnpackStatus::Done);
-    EXPECT_EQ(CacheEntries(), (std::vector<std::string>{
-                                  "." + identity + ".partial-" + std::to_string(::getppid()), identity}));
+    for (const Leftover& leftover : leftovers) {
+        EXPECT_EQ(fs::exists(fs::symlink_status(dir_ / "cache" / leftover.name)), leftover.kept)
+            << leftover.name;
+    }
+    EXPECT_TRUE(fs::exists(dir_ / "precious" / "keep.txt"));
+    EXPECT_TRUE(cache.Find(image.volume));
 }
 
 TEST_F(DiscCacheTest, EvictionKeepsTheMostRecentlyUsedAndFollowsNoLinks) {

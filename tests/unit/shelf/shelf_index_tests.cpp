@@ -208,6 +208,40 @@ TEST_F(ShelfIndexTest, ImagesAreReadWithoutUnpackingThem) {
     EXPECT_EQ(Found(index, Shelf(), "zlutoucky").size(), 3u);
 }
 
+// Each disc of an archive is an issue of its own, named below the archive; an unchanged archive is not read
+// again, and one that lost a disc loses its row.
+TEST_F(ShelfIndexTest, AnArchiveOfSeveralDiscsListsEachAsItsIssue) {
+    if (!test::HaveXorriso() || !test::RunQuietly({"7z", "i"})) {
+        GTEST_SKIP() << "xorriso or 7z is not installed";
+    }
+    const fs::path packed = dir_ / "packed";
+    test::WriteFile(packed / "czech" / "TAVOX" / "TAVOX95.INI", kCzechDisc);
+    test::WriteFile(packed / "turkish" / "TAVOX" / "TAVOX95.INI", kTurkishDisc);
+    ASSERT_TRUE(test::MakeIso(packed / "czech", packed / "1298.iso", "TAVOX_1298", {}));
+    ASSERT_TRUE(test::MakeIso(packed / "turkish", packed / "0100.iso", "TAVOX_0100", {}));
+    const fs::path archive = Shelf() / "two.7z";
+    ASSERT_TRUE(test::MakeArchive(archive, packed, {"1298.iso", "0100.iso"}));
+    const auto listed = [this](const ShelfIndex& index) {
+        std::vector<std::string> paths;
+        for (const ShelfListing& listing : index.Listings(Shelf(), false)) {
+            paths.push_back(listing.disc.cd_issue + " " +
+                            fs::path(listing.path).lexically_relative(Shelf()).string());
+        }
+        return paths;
+    };
+    ShelfIndex index(IndexFile());
+    EXPECT_EQ(index.Refresh(Shelf()), 1u);
+    EXPECT_EQ(listed(index), (std::vector<std::string>{"1298 two.7z/1298.iso", "0100 two.7z/0100.iso"}));
+    EXPECT_EQ(Found(index, Shelf(), "kartal"), (std::vector<std::string>{"0100 Demos KARTAL"}));
+    EXPECT_EQ(index.Refresh(Shelf()), 0u) << "an unchanged archive";
+
+    fs::remove(archive);
+    ASSERT_TRUE(test::MakeArchive(archive, packed, {"1298.iso"}));
+    EXPECT_EQ(index.Refresh(Shelf()), 1u);
+    EXPECT_EQ(listed(index), (std::vector<std::string>{"1298 two.7z"}));
+    EXPECT_TRUE(Found(index, Shelf(), "kartal").empty());
+}
+
 TEST(InstalledMarks, MarkTheItemsTheInstalledPageLists) {
     test::TestMachine machine;
     machine.Write("C:\\GAMES\\TK\\TK.EXE", "");
