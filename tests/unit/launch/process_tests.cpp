@@ -88,9 +88,9 @@ TEST(RunnerCommand, IsWineFromThePathWhenNotGiven) {
 class PlanLaunchTest : public testing::Test {
 protected:
     PlanLaunchTest() {
-        EXPECT_FALSE(CreateMachineLayout(root_));
+        EXPECT_TRUE(CreateMachineLayout(root_));
         machine_ = std::make_unique<Machine>(root_);
-        machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom);
+        EXPECT_TRUE(machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom));
         WriteScript(dir_ / "cd" / "DEMOS" / "RUN.EXE", "#!/bin/sh\n");
         WriteFile(dir_ / "cd" / "DEMOS" / "README.TXT", "Hello");
     }
