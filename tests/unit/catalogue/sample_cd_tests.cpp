@@ -147,8 +147,8 @@ protected:
             }
             planned.plan->environment.emplace_back("SDL_VIDEODRIVER", "dummy");
             planned.plan->environment.emplace_back("SDL_AUDIODRIVER", "dummy");
-            std::optional<ChildProcess> child = Spawn(*planned.plan).child;
-            return {child ? child->Wait() : -1, {}};
+            Result<ChildProcess> child = Spawn(*planned.plan);
+            return {child ? child->Wait() : -1, child ? std::string() : child.Error().text};
         }
         return RunHost(Host(windows_program), arguments, root_.string(), dir_ / "stderr.txt");
     }
