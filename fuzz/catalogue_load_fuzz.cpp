@@ -23,12 +23,12 @@ constexpr std::string_view kSettings = "[Main]\r\nLanguage=1\r\nFullScreen=0\r\n
 struct World {
     World() {
         const auto root = tavox::fuzz::ScratchDir();
-        Require(!tavox::CreateMachineLayout(root / "machine"), "a machine can be made");
+        Require(tavox::CreateMachineLayout(root / "machine").Ok(), "a machine can be made");
         std::filesystem::create_directories(root / "cd" / "TAVOX");
         std::filesystem::create_directories(root / "cd" / "DEMOS" / "GAME");
         tavox::fuzz::WriteBytes(root / "cd" / "DEMOS" / "GAME" / "GAME.EXE", "MZ");
         machine = std::make_unique<tavox::Machine>(root / "machine");
-        Require(machine->MapDrive('D', root / "cd", tavox::DriveType::CdRom), "the CD can be mapped");
+        Require(machine->MapDrive('D', root / "cd", tavox::DriveType::CdRom).Ok(), "the CD can be mapped");
         catalogue = root / "cd" / "TAVOX" / "TAVOX95.INI";
         settings = *machine->Files().HostPath("C:\\WINDOWS\\tavox.ini");
     }

@@ -162,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool changes_nothing = false;
     switch (op) {
     case Op::Write:
-        ok = ini.WriteString(section, key, value);
+        ok = ini.WriteString(section, key, value).Ok();
         edited = {LowerCaseAscii(Trim(section)), LowerCaseAscii(Trim(key))};
         // Names and values of letters and digits always fit in a profile file.
         Require(ok || !IsPlain(section) || !IsPlain(key) || (!value.empty() && !IsPlain(value)),
@@ -173,7 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const Name& name = names[pick % names.size()];
             const std::string& old_value = old_values.at(name);
             ForSpelledName(ini, name, [&](const std::string& s, const std::string& k) {
-                ok = ini.WriteString(s, k, old_value);
+                ok = ini.WriteString(s, k, old_value).Ok();
                 // Only a carriage return inside a name or value cannot be written back.
                 Require(ok || (s + k + old_value).find('\r') != std::string::npos,
                         "a value read from the file can be written back");
@@ -187,19 +187,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
     case Op::DeleteKey:
         changes_nothing = !old_values.contains({LowerCaseAscii(Trim(section)), LowerCaseAscii(Trim(key))});
-        ok = ini.DeleteKey(section, key);
+        ok = ini.DeleteKey(section, key).Ok();
         edited = {LowerCaseAscii(Trim(section)), LowerCaseAscii(Trim(key))};
         break;
     case Op::DeleteExisting:
         if (!names.empty()) {
             edited = names[pick % names.size()];
-            ForSpelledName(ini, edited,
-                           [&](const std::string& s, const std::string& k) { ok = ini.DeleteKey(s, k); });
+            ForSpelledName(ini, edited, [&](const std::string& s, const std::string& k) {
+                ok = ini.DeleteKey(s, k).Ok();
+            });
         }
         break;
     case Op::EraseSection:
         changes_nothing = !ini.SectionExists(section);
-        ok = ini.EraseSection(section);
+        ok = ini.EraseSection(section).Ok();
         break;
     case Op::Count:
         break;

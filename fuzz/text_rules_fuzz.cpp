@@ -20,7 +20,7 @@ using tavox::fuzz::Require;
 struct World {
     World() {
         const auto root = tavox::fuzz::ScratchDir();
-        Require(!tavox::CreateMachineLayout(root / "machine"), "a machine can be made");
+        Require(tavox::CreateMachineLayout(root / "machine").Ok(), "a machine can be made");
         machine = std::make_unique<tavox::Machine>(root / "machine");
         for (const char* file : {"C:\\GAMES\\RUN.EXE", "C:\\Program Files\\Game\\Uninst.exe"}) {
             const auto host = *machine->Files().HostPath(file);

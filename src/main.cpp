@@ -249,13 +249,18 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("TAVOX CD"));
     QApplication::setApplicationVersion(QStringLiteral(TAVOX_VERSION));
     Options options = ParseOptions(app);
-    tavox::StartLog({.file = tavox::DefaultLogFile(),
-                     .to_stderr = options.verbose,
-                     .threshold = options.verbose ? tavox::LogLevel::Debug : tavox::LogLevel::Info});
+    const tavox::Status log_started =
+        tavox::StartLog({.file = tavox::DefaultLogFile(),
+                         .to_stderr = options.verbose,
+                         .threshold = options.verbose ? tavox::LogLevel::Debug : tavox::LogLevel::Info});
+    if (!log_started) {
+        // Heard only with --verbose, the one way left to tell.
+        tavox::Log(tavox::LogLevel::Warning, "menu", log_started.Error().text);
+    }
     tavox::Log(tavox::LogLevel::Info, "menu", "tavox95 " TAVOX_VERSION " started");
 
-    if (const auto error = tavox::CreateMachineLayout(options.machine_dir)) {
-        std::fputs((*error + "\n").c_str(), stderr);
+    if (const tavox::Status made = tavox::CreateMachineLayout(options.machine_dir); !made) {
+        std::fputs((made.Error().text + "\n").c_str(), stderr);
         return 1;
     }
     if (options.select_given_wrong) {

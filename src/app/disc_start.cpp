@@ -96,15 +96,15 @@ std::optional<std::filesystem::path> PrepareImage(const std::filesystem::path& p
     if (ArchiveKindOf(path)) {
         return PrepareArchive(path, cache, messages);
     }
-    const DiscImageResult opened = OpenDiscImage(path);
-    if (!opened.image) {
-        messages.Show(MessageKind::Error, kCaption, QString::fromStdString(opened.error));
+    const Result<DiscImage> opened = OpenDiscImage(path);
+    if (!opened) {
+        messages.Show(MessageKind::Error, kCaption, QString::fromStdString(opened.Error().text));
         return std::nullopt;
     }
-    if (auto cached = cache.Find(opened.image->volume)) {
+    if (auto cached = cache.Find(opened->volume)) {
         return cached;
     }
-    return Filled(RunDiscUnpackDialog(cache, *opened.image, CatalogueCheck(path)), messages);
+    return Filled(RunDiscUnpackDialog(cache, *opened, CatalogueCheck(path)), messages);
 }
 
 } // namespace

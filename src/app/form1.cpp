@@ -106,7 +106,8 @@ bool TForm1::FormCreate() {
         std::error_code ec;
         std::filesystem::rename(older, older.string() + ".merged", ec);
     }
-    Settings->WriteInteger(SettingsKey::Main, SettingsKey::Language, 1);
+    // The settings file logs a write it could not make; the menu starts all the same.
+    static_cast<void>(Settings->WriteInteger(SettingsKey::Main, SettingsKey::Language, 1));
     preferences.Language = Settings->ReadInteger(SettingsKey::Main, SettingsKey::Language2, 10);
     preferences.FullScreen = Settings->ReadBool(SettingsKey::Main, SettingsKey::FullScreen, false) ? 1 : 0;
 
@@ -211,7 +212,8 @@ bool TForm1::FormActivate() {
         const std::string text = LoadString(StringId::HiColorAdvice);
         services.messages.Show(MessageKind::Information, QStringLiteral("Information"),
                                QString::fromStdString(ToUtf8(text, LabelCodePage(preferences.FontCharset))));
-        Settings->WriteBool(SettingsKey::Main, SettingsKey::LowColorWarning, true);
+        // Logged by the settings file when it fails; the advice then comes again next time.
+        static_cast<void>(Settings->WriteBool(SettingsKey::Main, SettingsKey::LowColorWarning, true));
     }
     const FileSystem& files = machine.Files();
     if (!files.FileExists(folders.SystemDir + "DPLAYX.DLL") ||
@@ -247,7 +249,9 @@ void TForm1::FormDestroy() {
     }
     destroyed_ = true;
     if (Settings) {
-        Settings->WriteBool(SettingsKey::Main, SettingsKey::FullScreen, preferences.FullScreen != 0);
+        // Logged by the settings file when it fails; nothing is left to tell on the way out.
+        static_cast<void>(
+            Settings->WriteBool(SettingsKey::Main, SettingsKey::FullScreen, preferences.FullScreen != 0));
     }
     PlayWAV("BYE");
     showMinimized();

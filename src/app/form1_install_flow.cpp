@@ -3,6 +3,7 @@
 #include "app/form1.h"
 
 #include "base/code_page.h"
+#include "base/log.h"
 #include "catalogue/settings_records.h"
 #include "catalogue/text_helpers.h"
 #include "installer/install_steps.h"
@@ -49,7 +50,7 @@ void TForm1::InstallButtonClick() {
                 const std::string copied =
                     folders.ChosenDir + "\\" + std::string(FileNamePart(update.SetupFile));
                 services.launcher.WaitExec(copied, kShowNormal);
-                services.machine.Files().DeleteFile(copied);
+                LogFailure(LogLevel::Warning, "install", services.machine.Files().DeleteFile(copied));
             }
         } else if (update.Kind == UpdateKind::Unpacked) {
             ShowDirectoryChooser();
@@ -92,15 +93,16 @@ void TForm1::InstallProc(TDemos& record) {
     switch (record.InstallType) {
     case InstallType::DosBatch: {
         const std::string batch = folders.TempDir + "INSTALL.BAT";
-        if (const int error = files.WriteFile(batch, InstallBatch(folders.CdDrive, record)); error != 0) {
+        if (const Status written = files.WriteFile(batch, InstallBatch(folders.CdDrive, record)); !written) {
+            Log(LogLevel::Error, "install", written.Error().text);
             services.messages.Show(MessageKind::Error, QStringLiteral("Error"),
-                                   QStringLiteral("I/O error %1").arg(error));
+                                   QStringLiteral("I/O error %1").arg(WindowsErrorCode(written.Error())));
             return;
         }
         CopyFileTo(files, folders.CdDrive + "\\TAVOX\\INSTALL.PIF", folders.TempDir);
         services.launcher.WaitExec(batch, kShowNormal);
-        files.DeleteFile(batch);
-        files.DeleteFile(folders.TempDir + "INSTALL.PIF");
+        LogFailure(LogLevel::Warning, "install", files.DeleteFile(batch));
+        LogFailure(LogLevel::Warning, "install", files.DeleteFile(folders.TempDir + "INSTALL.PIF"));
         break;
     }
     case InstallType::ArchiveToChosenDir:
@@ -111,7 +113,8 @@ void TForm1::InstallProc(TDemos& record) {
         }
         if (!folders.ChosenDir.empty()) {
             record.InstalledDir = folders.ChosenDir;
-            Settings->WriteString(section, record.ListName, record.InstalledDir);
+            // A record that cannot be kept is logged by the settings file; the install goes on.
+            static_cast<void>(Settings->WriteString(section, record.ListName, record.InstalledDir));
             if (!record.SetupName.empty()) {
                 services.launcher.WaitExec(record.InstalledDir + "\\" + record.SetupName, kShowNormal);
             }
@@ -152,7 +155,8 @@ void TForm1::InstallProc(TDemos& record) {
                 }
             }
         }
-        Settings->WriteString(section, record.ListName, record.InstalledDir);
+        // As above: logged by the settings file, and the install goes on.
+        static_cast<void>(Settings->WriteString(section, record.ListName, record.InstalledDir));
     }
 
     if (record.InstallType != InstallType::SetupWatched) {

@@ -70,7 +70,9 @@ void TForm1::SetSetupPage() {
     preferences.FullScreen = 0;
 
     if (preferences.Language != previous_language || navigation.Locked == 1) {
-        Settings->WriteInteger(SettingsKey::Main, SettingsKey::Language2, preferences.Language);
+        // Logged by the settings file when it fails; the language still changes for this run.
+        static_cast<void>(
+            Settings->WriteInteger(SettingsKey::Main, SettingsKey::Language2, preferences.Language));
         ChangeLanguage();
         PageSelect();
         MainButtonClick(1);

@@ -6,6 +6,7 @@
 
 #include "base/ascii.h"
 #include "base/code_page.h"
+#include "base/log.h"
 #include "catalogue/text_helpers.h"
 #include "installer/deletion.h"
 #include "installer/launcher.h"
@@ -80,7 +81,7 @@ void TForm1::UninstallProc(TDemos& record) {
         services.launcher.WaitExec(record.InstalledDir + "\\SETUP.EXE /U", kShowNormal);
         if (!files.FileExists(record.InstalledDir + "\\SETUP.EXE")) {
             RemoveStartFolder("Sierra");
-            files.RemoveDirectory(record.InstalledDir);
+            LogFailure(LogLevel::Warning, "uninstall", files.RemoveDirectory(record.InstalledDir));
         }
         break;
     case InstallType::RunsFromCdWhenFilePresent:

@@ -70,13 +70,13 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::optional<struct stat> ReplaceFileAtomically(const fs::path& target, std::string_view content,
-                                                 mode_t new_file_mode) {
+Result<struct stat> ReplaceFileAtomically(const fs::path& target, std::string_view content,
+                                          mode_t new_file_mode) {
     const fs::path directory = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     fs::path temp;
     UniqueFd fd = CreateTemporary(directory, target, new_file_mode, temp);
     if (!fd.Valid()) {
-        return std::nullopt;
+        return Failure::FromErrno("cannot write " + target.string());
     }
     struct stat old {};
     if (::stat(target.c_str(), &old) == 0) {
@@ -91,8 +91,9 @@ std::optional<struct stat> ReplaceFileAtomically(const fs::path& target, std::st
                     ::fstat(fd.Get(), &written) == 0 && fd.Close() &&
                     ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
+        Failure failure = Failure::FromErrno("cannot write " + target.string());
         ::unlink(temp.c_str());
-        return std::nullopt;
+        return failure;
     }
     // Make the rename itself durable; the new content is already safe if this fails.
     const UniqueFd directory_fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

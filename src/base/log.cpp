@@ -73,17 +73,20 @@ bool OpenAfresh(Logger& logger) {
 
 } // namespace
 
-bool StartLog(const LogOptions& options) {
+Status StartLog(const LogOptions& options) {
     Logger& logger = TheLogger();
     const std::lock_guard lock(logger.mutex);
     logger.options = options;
     logger.file.Reset();
     if (options.file.empty()) {
-        return true;
+        return {};
     }
     std::error_code ec;
     fs::create_directories(options.file.parent_path(), ec);
-    return OpenAfresh(logger);
+    if (!OpenAfresh(logger)) {
+        return Failure::FromErrno("cannot open the log " + options.file.string());
+    }
+    return {};
 }
 
 void StopLog() {
@@ -106,14 +109,22 @@ void Log(LogLevel level, std::string_view area, std::string_view message) {
     line += '\n';
     if (logger.file.Valid()) {
         if (logger.size_bytes > 0 && logger.size_bytes + line.size() > logger.options.max_bytes) {
-            OpenAfresh(logger);
+            // A log that cannot be started afresh just stops; there is nowhere else to say so.
+            static_cast<void>(OpenAfresh(logger));
         }
         if (logger.file.Valid() && WriteAll(logger.file.Get(), line)) {
             logger.size_bytes += line.size();
         }
     }
     if (logger.options.to_stderr) {
-        WriteAll(STDERR_FILENO, line);
+        // Standard error that takes nothing is the last place a line could go.
+        static_cast<void>(WriteAll(STDERR_FILENO, line));
+    }
+}
+
+void LogFailure(LogLevel level, std::string_view area, const Status& status) {
+    if (!status) {
+        Log(level, area, status.Error().text);
     }
 }
 

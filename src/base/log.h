@@ -4,6 +4,8 @@
 // program started and what it printed, a step left undone), so that afterwards someone can tell why.
 // Every layer writes to it; it needs nothing but the standard library and POSIX, and any thread may write.
 
+#include "base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
@@ -22,14 +24,17 @@ struct LogOptions {
 };
 
 // Starts logging with these options, first keeping the file of the previous run as "<file>.1" (replacing
-// the one before). Without a call, nothing is logged. False when the file cannot be opened, which leaves
+// the one before). Without a call, nothing is logged. Fails when the file cannot be opened, which leaves
 // only standard error, if asked for.
-bool StartLog(const LogOptions& options);
+Status StartLog(const LogOptions& options);
 // Ends logging: closes the file; later lines go nowhere.
 void StopLog();
 
 // Writes "<local time> <level> <area>: <message>" as one line; line breaks in the message become blanks.
 void Log(LogLevel level, std::string_view area, std::string_view message);
+
+// Logs why a step failed that the caller goes on without; nothing when it succeeded.
+void LogFailure(LogLevel level, std::string_view area, const Status& status);
 
 // $XDG_STATE_HOME/tavox95/tavox95.log, or ~/.local/state/tavox95/tavox95.log.
 std::filesystem::path DefaultLogFile();

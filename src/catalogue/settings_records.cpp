@@ -37,19 +37,21 @@ std::string CdSection(std::string_view issue) {
 
 void WriteInstalledRecord(ProfileFile& settings, std::string_view issue, const TDemos& item) {
     const std::string section = CdSection(issue);
-    settings.WriteString(section, item.ListName, item.InstalledDir);
-    settings.WriteString(section, item.ListName + "_",
-                         item.Gamename + "," + item.RegUninstall + "," + item.Uninstall);
+    // The settings file logs a key it could not write; the others are still worth writing.
+    static_cast<void>(settings.WriteString(section, item.ListName, item.InstalledDir));
+    static_cast<void>(settings.WriteString(section, item.ListName + "_",
+                                           item.Gamename + "," + item.RegUninstall + "," + item.Uninstall));
     if (!item.UnInstallName.empty()) {
-        settings.WriteString(section, item.ListName + "__", item.UnInstallName);
+        static_cast<void>(settings.WriteString(section, item.ListName + "__", item.UnInstallName));
     }
 }
 
 void DeleteInstalledRecord(ProfileFile& settings, std::string_view section, std::string_view list_name) {
     const std::string name(list_name);
-    settings.DeleteKey(section, name);
-    settings.DeleteKey(section, name + "_");
-    settings.DeleteKey(section, name + "__");
+    // As above: each key on its own, a failure logged by the settings file.
+    static_cast<void>(settings.DeleteKey(section, name));
+    static_cast<void>(settings.DeleteKey(section, name + "_"));
+    static_cast<void>(settings.DeleteKey(section, name + "__"));
 }
 
 void MergeSettings(ProfileFile& settings, const ProfileFile& older) {
@@ -68,7 +70,8 @@ void MergeSettings(ProfileFile& settings, const ProfileFile& older) {
             }
         }
         for (const std::string& key : missing) {
-            settings.WriteString(section, key, older.ReadString(section, key, ""));
+            // A key not taken over is logged by the settings file; the older copy still holds it.
+            static_cast<void>(settings.WriteString(section, key, older.ReadString(section, key, "")));
         }
     }
 }

@@ -539,15 +539,15 @@ std::optional<ArchiveDiscOpen> OpenStreamed(const fs::path& archive, const Archi
         if (!layout) {
             continue;
         }
-        DiscImageResult opened = ReadDataTrack(archive / track.file, archive / track.file, read, size,
-                                               *layout, track.first_sector);
+        Result<DiscImage> opened = ReadDataTrack(archive / track.file, archive / track.file, read, size,
+                                                 *layout, track.first_sector);
         if (disc->forward->WentBack()) {
             return std::nullopt;
         }
-        if (!opened.image) {
-            return Failed(opened.error);
+        if (!opened) {
+            return Failed(opened.Error().text);
         }
-        disc->image = std::move(*opened.image);
+        disc->image = std::move(*opened);
         disc->image.source = read;
         return ArchiveDiscOpen{std::move(disc), UnpackStatus::Done, {}};
     }
@@ -595,17 +595,17 @@ ArchiveDiscOpen OpenCopied(const fs::path& archive, const ArchiveDiscEntry& entr
     if (!reader->Error().empty()) {
         return Failed(reader->Error());
     }
-    DiscImageResult opened = OpenDiscImage(scratch / place(entry.name));
-    if (!opened.image) {
+    Result<DiscImage> opened = OpenDiscImage(scratch / place(entry.name));
+    if (!opened) {
         // Named as the user knows it: inside the archive.
-        std::string message = opened.error;
+        std::string message = opened.Error().text;
         const std::string copy = scratch.string() + "/";
         for (std::size_t at = message.find(copy); at != std::string::npos; at = message.find(copy)) {
             message.replace(at, copy.size(), (archive / folder).string());
         }
         return Failed(message);
     }
-    disc->image = std::move(*opened.image);
+    disc->image = std::move(*opened);
     return {std::move(disc), UnpackStatus::Done, {}};
 }
 

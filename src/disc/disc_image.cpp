@@ -10,6 +10,7 @@
 #include "disc/nrg_footer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace tavox {
@@ -45,11 +46,17 @@ bool RootDirectoryFound(const ReadAt& read, TrackLayout layout, std::uint32_t fi
            record[32] == 1 && record[33] == 0;
 }
 
+// An image file that cannot be opened; one that opened but is no regular file leaves errno at 0.
+Failure CannotRead(const std::filesystem::path& path) {
+    return Failure::FromErrno("The disc image " + Quoted(path) + " cannot be read.",
+                              errno != 0 ? errno : EISDIR);
+}
+
 } // namespace
 
-DiscImageResult ReadDataTrack(const std::filesystem::path& shown, const std::filesystem::path& data_file,
-                              const ReadAt& read, std::uint64_t file_bytes, TrackLayout layout,
-                              std::optional<std::uint32_t> said_first_sector) {
+Result<DiscImage> ReadDataTrack(const std::filesystem::path& shown, const std::filesystem::path& data_file,
+                                const ReadAt& read, std::uint64_t file_bytes, TrackLayout layout,
+                                std::optional<std::uint32_t> said_first_sector) {
     std::vector<std::uint8_t> descriptors(kMaxVolumeDescriptors * kUserSectorBytes);
     {
         UserDataReader reader(read, layout);
@@ -58,8 +65,8 @@ DiscImageResult ReadDataTrack(const std::filesystem::path& shown, const std::fil
     }
     auto volume = ParseVolumeDescriptors(descriptors);
     if (!volume) {
-        return {std::nullopt,
-                "The disc image " + Quoted(shown) + " is damaged: its volume descriptors are missing."};
+        return Failure(FailureKind::Damaged, "The disc image " + Quoted(shown) +
+                                                 " is damaged: its volume descriptors are missing.");
     }
     // A data track after audio counts its sectors from the disc's start: the descriptor may say where the
     // track starts, a raw sector's header does; the root directory confirms it.
@@ -74,40 +81,40 @@ DiscImageResult ReadDataTrack(const std::filesystem::path& shown, const std::fil
     const std::uint64_t stored = file_bytes > layout.start_byte ? file_bytes - layout.start_byte : 0;
     const std::uint64_t track_bytes =
         (std::uint64_t{layout.first_sector} + stored / layout.sector_size) * kUserSectorBytes;
-    DiscImage image{data_file, layout, std::move(*volume), track_bytes, {}};
-    return {std::move(image), {}};
+    return DiscImage{data_file, layout, std::move(*volume), track_bytes, {}};
 }
 
 namespace {
 
 // Opens the first of a descriptor's tracks that holds a file system.
-DiscImageResult OpenTracks(const std::filesystem::path& path, std::string_view kind,
-                           const TrackPlaces& places) {
+Result<DiscImage> OpenTracks(const std::filesystem::path& path, std::string_view kind,
+                             const TrackPlaces& places) {
     const std::string described = "The " + std::string(kind) + " " + Quoted(path);
     if (!places.problem.empty()) {
-        return {std::nullopt, described + " cannot be used: " + places.problem};
+        return Failure(FailureKind::Damaged, described + " cannot be used: " + places.problem);
     }
     if (places.tracks.empty()) {
-        return {std::nullopt, described + " names no data track."};
+        return Failure(FailureKind::Damaged, described + " names no data track.");
     }
     for (const TrackPlace& track : places.tracks) {
         std::filesystem::path data_file = path;
         if (!track.file.empty()) {
-            const NamedFile named = FindNamedFile(path, track.file);
-            if (!named.path) {
-                return {std::nullopt, described + " " + named.error};
+            Result<std::filesystem::path> named = FindNamedFile(path, track.file);
+            if (!named) {
+                return Failure(named.Error().kind, described + " " + named.Error().text);
             }
-            data_file = *named.path;
+            data_file = std::move(*named);
         }
+        errno = 0;
         const PositionalFile file(data_file.string());
         if (!file.IsOpen()) {
-            return {std::nullopt, "The disc image " + Quoted(data_file) + " cannot be read."};
+            return CannotRead(data_file);
         }
         if (const auto layout = SniffTrack(FileReader(file), track.start_byte, track.sector_size)) {
             return ReadDataTrack(path, data_file, FileReader(file), file.Size(), *layout, track.first_sector);
         }
     }
-    return {std::nullopt, described + " names no track with an ISO 9660 file system."};
+    return Failure(FailureKind::Unsupported, described + " names no track with an ISO 9660 file system.");
 }
 
 } // namespace
@@ -134,24 +141,24 @@ std::optional<std::filesystem::path> NamedRelativePath(const std::filesystem::pa
     return SafeRelativePath(wanted);
 }
 
-NamedFile FindNamedFile(const std::filesystem::path& descriptor, std::string_view name) {
+Result<std::filesystem::path> FindNamedFile(const std::filesystem::path& descriptor, std::string_view name) {
     const auto relative = NamedRelativePath(descriptor, name);
     if (!relative) {
-        return {std::nullopt, OutsideFolder(name)};
+        return Failure(FailureKind::Denied, OutsideFolder(name));
     }
     const std::filesystem::path folder = descriptor.parent_path() / relative->parent_path();
     std::error_code ec;
     if (std::filesystem::is_regular_file(folder / relative->filename(), ec)) {
-        return {folder / relative->filename(), {}};
+        return folder / relative->filename();
     }
     // A descriptor written on Windows may name its file in another case than the file system has it.
     const std::string folded = LowerCaseAscii(relative->filename().string());
     for (const auto& entry : std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec)) {
         if (LowerCaseAscii(entry.path().filename().string()) == folded && entry.is_regular_file(ec)) {
-            return {entry.path(), {}};
+            return entry.path();
         }
     }
-    return {std::nullopt, MissingFile(name)};
+    return Failure(FailureKind::NotFound, MissingFile(name));
 }
 
 std::string OutsideFolder(std::string_view name) {
@@ -162,13 +169,14 @@ std::string MissingFile(std::string_view name) {
     return "names the file \"" + std::string(name) + "\", which is missing.";
 }
 
-DiscImageResult OpenDiscImage(const std::filesystem::path& path) {
+Result<DiscImage> OpenDiscImage(const std::filesystem::path& path) {
+    errno = 0;
     const PositionalFile file(path.string());
     if (!file.IsOpen()) {
-        return {std::nullopt, "The disc image " + Quoted(path) + " cannot be read."};
+        return CannotRead(path);
     }
     if (file.Size() == 0) {
-        return {std::nullopt, "The disc image " + Quoted(path) + " is empty."};
+        return Failure(FailureKind::Damaged, "The disc image " + Quoted(path) + " is empty.");
     }
     const ReadAt read = FileReader(file);
     if (const auto layout = SniffTrack(read, 0)) {
@@ -191,9 +199,11 @@ DiscImageResult OpenDiscImage(const std::filesystem::path& path) {
         return OpenTracks(path, "disc image", nrg);
     }
     if (const auto remedy = ForeignImageRemedy(read, file.Size())) {
-        return {std::nullopt, "The disc image " + Quoted(path) + " cannot be opened: " + *remedy};
+        return Failure(FailureKind::Unsupported,
+                       "The disc image " + Quoted(path) + " cannot be opened: " + *remedy);
     }
-    return {std::nullopt, Quoted(path) + " is not a disc image (no ISO 9660 file system was found)."};
+    return Failure(FailureKind::Unsupported,
+                   Quoted(path) + " is not a disc image (no ISO 9660 file system was found).");
 }
 
 } // namespace tavox

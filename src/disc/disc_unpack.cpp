@@ -74,8 +74,12 @@ std::optional<UnpackResult> Unpacker::WriteFile(struct archive* archive, const s
     if (!Claim(size)) {
         return Failed("a file claims more data than the disc holds.");
     }
-    if (!MakeParents(path)) {
-        return std::nullopt; // a name that clashes with a file: left out
+    if (const Status made = MakeParents(path); !made) {
+        if (made.Error().kind == FailureKind::Exists) {
+            return std::nullopt; // a name that clashes with a file: left out
+        }
+        errno = made.Error().error_number;
+        return WriteFailed();
     }
     const UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (file.Get() < 0) {
@@ -113,8 +117,15 @@ std::optional<UnpackResult> Unpacker::CopyLinked(const std::filesystem::path& fr
                                                  const std::filesystem::path& to) {
     std::error_code ec;
     const auto status = std::filesystem::symlink_status(from, ec);
-    if (ec || !std::filesystem::is_regular_file(status) || !MakeParents(to)) {
+    if (ec || !std::filesystem::is_regular_file(status)) {
         return std::nullopt; // the link's target is not a file of this disc: the link becomes nothing
+    }
+    if (const Status made = MakeParents(to); !made) {
+        if (made.Error().kind == FailureKind::Exists) {
+            return std::nullopt; // as a file whose name clashes
+        }
+        errno = made.Error().error_number;
+        return WriteFailed();
     }
     if (!Claim(std::filesystem::file_size(from, ec))) {
         return Failed("its links claim more data than the disc holds.");
@@ -173,10 +184,18 @@ UnpackResult Unpacker::Run() {
 
 } // namespace
 
-bool MakeParents(const std::filesystem::path& path) {
+Status MakeParents(const std::filesystem::path& path) {
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
-    return !ec;
+    if (!ec) {
+        return {};
+    }
+    const std::string text = "cannot make the folders of " + path.string() + ": " + ec.message();
+    // A file where a folder belongs, at the folder's place or above it.
+    if (ec.value() == EEXIST || ec.value() == ENOTDIR) {
+        return Failure(FailureKind::Exists, text, ec.value());
+    }
+    return Failure::FromErrno(text, ec.value());
 }
 
 std::optional<std::filesystem::path> SafeRelativePath(std::string_view name) {

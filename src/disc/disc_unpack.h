@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "disc/disc_image.h"
 
 #include <cstdint>
@@ -34,11 +35,11 @@ UnpackResult UnpackDisc(const DiscImage& image, const std::filesystem::path& tar
 // or are empty.
 std::optional<std::filesystem::path> SafeRelativePath(std::string_view name);
 
-// Writes all `size` bytes at `offset` of the file; false when the file takes no more.
-bool WriteAll(int fd, const void* data, std::size_t size, std::uint64_t offset);
+// Writes all `size` bytes at `offset` of the file; false when the file takes no more, errno telling why.
+[[nodiscard]] bool WriteAll(int fd, const void* data, std::size_t size, std::uint64_t offset);
 
-// Makes the parent directories of a file to write; false when a file already stands where one of them
-// belongs.
-bool MakeParents(const std::filesystem::path& path);
+// Makes the parent directories of a file to write. Fails Exists when a file already stands where one of them
+// belongs, with the system's cause otherwise (no room, no permission).
+Status MakeParents(const std::filesystem::path& path);
 
 } // namespace tavox

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -14,13 +15,17 @@ namespace tavox {
 
 namespace {
 
-bool WriteText(const std::filesystem::path& path, std::string_view text) {
+Status WriteText(const std::filesystem::path& path, std::string_view text) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
-        return false;
+        return Failure::FromErrno("cannot write " + path.string());
     }
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    const int write_error = errno;
+    if (std::fclose(file) != 0 || !written) {
+        return Failure::FromErrno("cannot write " + path.string(), written ? errno : write_error);
+    }
+    return {};
 }
 
 std::vector<std::string_view> Fields(std::string_view line) {
@@ -61,13 +66,10 @@ std::string PathKey(const std::filesystem::path& path) {
 
 } // namespace
 
-bool WriteDriveLabel(const std::filesystem::path& dir, std::string_view label,
-                     std::optional<std::uint32_t> serial) {
-    if (!WriteText(dir / kWindowsLabelFile, label)) {
-        return false;
-    }
-    if (!serial) {
-        return true;
+Status WriteDriveLabel(const std::filesystem::path& dir, std::string_view label,
+                       std::optional<std::uint32_t> serial) {
+    if (Status written = WriteText(dir / kWindowsLabelFile, label); !written || !serial) {
+        return written;
     }
     std::array<char, 9> hex{};
     std::snprintf(hex.data(), hex.size(), "%08X", static_cast<unsigned>(*serial));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -13,9 +15,9 @@ namespace tavox {
 inline constexpr std::string_view kWindowsLabelFile = ".windows-label";
 inline constexpr std::string_view kWindowsSerialFile = ".windows-serial";
 
-// Writes the label (and the serial, as eight hex digits, when there is one) into `dir`; false on failure.
-bool WriteDriveLabel(const std::filesystem::path& dir, std::string_view label,
-                     std::optional<std::uint32_t> serial);
+// Writes the label (and the serial, as eight hex digits, when there is one) into `dir`.
+Status WriteDriveLabel(const std::filesystem::path& dir, std::string_view label,
+                       std::optional<std::uint32_t> serial);
 
 // The mount of the file system that holds `path`, as /proc/self/mountinfo lists it.
 struct MountEntry {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -31,13 +33,10 @@ struct TrackPlaces {
     std::string problem;
 };
 
-// The file a descriptor names, found in the descriptor's folder in any case of its letters; nothing when it
-// is missing. A name that is absolute or leaves the folder is an error (for the user, naming the name).
-struct NamedFile {
-    std::optional<std::filesystem::path> path;
-    std::string error;
-};
-NamedFile FindNamedFile(const std::filesystem::path& descriptor, std::string_view name);
+// The file a descriptor names, found in the descriptor's folder in any case of its letters. Fails NotFound
+// when it is missing, Denied when the name is absolute or leaves the folder; the text is for the user,
+// naming the name.
+Result<std::filesystem::path> FindNamedFile(const std::filesystem::path& descriptor, std::string_view name);
 
 // The path, relative to the descriptor's folder, of a file it names; nothing for a name that is absolute
 // or leaves the folder.

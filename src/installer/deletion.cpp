@@ -1,6 +1,7 @@
 #include "installer/deletion.h"
 
 #include "base/ascii.h"
+#include "base/log.h"
 #include "catalogue/text_helpers.h"
 #include "platform/file_system.h"
 #include "platform/windows_path.h"
@@ -68,7 +69,7 @@ void EmptyDirectory(const TreeDeletion& deletion, const Guards& guards, const st
         }
         const std::string path = base + entry.name;
         // A link goes as the link, whatever it points to: deleting it never touches its target.
-        const bool gone = entry.is_link ? files.DeleteFile(path) : RemoveFile(files, path);
+        const bool gone = entry.is_link ? files.DeleteFile(path).Ok() : RemoveFile(files, path);
         if (!gone && deletion.report_undeletable) {
             deletion.report_undeletable(path);
         }
@@ -80,7 +81,8 @@ void EmptyDirectory(const TreeDeletion& deletion, const Guards& guards, const st
             }
         }
     }
-    files.RemoveDirectory(dir);
+    // A directory that keeps what could not be deleted stays; each such file was reported above.
+    static_cast<void>(files.RemoveDirectory(dir));
 }
 
 } // namespace
@@ -102,13 +104,14 @@ bool RemoveFile(FileSystem& files, std::string_view path) {
     if (files.DeleteFile(path)) {
         return true;
     }
+    // What is there afterwards decides below, whatever each attempt said.
     const std::optional<std::string> canonical = Canonical(path);
     if (!canonical) {
         return false; // a name Windows cannot have: nothing can reach the file
     }
     // The attributes of a link are its target's; changing them would reach out of the tree.
     if (!IsLink(files, *canonical)) {
-        files.SetAttributes(*canonical, FileAttribute::Archive);
+        static_cast<void>(files.SetAttributes(*canonical, FileAttribute::Archive));
         if (files.DeleteFile(*canonical)) {
             return true;
         }
@@ -123,7 +126,7 @@ void EmptyTree(const TreeDeletion& deletion, std::string_view dir) {
         return;
     }
     if (IsLink(deletion.files, *canonical)) {
-        deletion.files.DeleteFile(*canonical);
+        LogFailure(LogLevel::Warning, "uninstall", deletion.files.DeleteFile(*canonical));
         return;
     }
     EmptyDirectory(deletion, guards, *canonical);
@@ -136,12 +139,14 @@ void DeleteEmptyBranch(FileSystem& files, std::string_view dir) {
         if (!IsLink(files, path)) {
             const std::string marker = AddSlash(path) + std::string(kSetupMarker);
             if (files.FileExists(marker)) {
+                // The branch is only cleared as far as it is empty: a marker or directory that stays ends
+                // nothing, and the climb goes on to the next one up.
                 if (!IsLink(files, marker)) {
-                    files.SetAttributes(marker, FileAttribute::Archive);
+                    static_cast<void>(files.SetAttributes(marker, FileAttribute::Archive));
                 }
-                files.DeleteFile(marker);
+                static_cast<void>(files.DeleteFile(marker));
             }
-            files.RemoveDirectory(path);
+            static_cast<void>(files.RemoveDirectory(path));
         }
         path = DirectoryAbove(path);
     }

@@ -1,5 +1,6 @@
 #include "installer/install_steps.h"
 
+#include "base/log.h"
 #include "catalogue/records.h"
 #include "catalogue/text_helpers.h"
 #include "platform/file_system.h"
@@ -55,7 +56,8 @@ void CopyFileTo(FileSystem& files, std::string_view source, std::string_view des
     if (files.DirectoryExists(target)) {
         target = AddSlash(target) + std::string(FileNamePart(source));
     }
-    files.CopyContent(source, target);
+    // The program that needs the copy says what is missing; the log says why.
+    LogFailure(LogLevel::Error, "install", files.CopyContent(source, target));
 }
 
 bool HasAttr(const FileSystem& files, std::string_view path, std::uint32_t attributes) {

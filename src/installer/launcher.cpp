@@ -41,6 +41,15 @@ std::string Joined(const std::vector<std::string>& words) {
     return text;
 }
 
+// A document that is not there is a missing program, as ShellExecute says; an opener that cannot be started
+// (errno set) is the system's failure.
+LaunchError OpenerError(const Failure& failure) {
+    if (failure.error_number == 0) {
+        return {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0};
+    }
+    return {LaunchFailure::SystemError, ProgramKind::Unknown, {}, failure.error_number};
+}
+
 } // namespace
 
 Launcher::Launcher(const Machine& machine, ProcessConfig config, CommandDirFunction command_dir)
@@ -54,11 +63,11 @@ Launcher::Started Launcher::StartCommand(std::string_view command_line,
         return {};
     }
     if (IsExplorer(word.program)) {
-        if (OpenDocument(machine_, config_, ExplorerTarget(word.arguments))) {
+        const Status opened = OpenDocument(machine_, config_, ExplorerTarget(word.arguments));
+        if (opened) {
             return {Start::Opened, std::nullopt};
         }
-        return {Start::Failed,
-                ReportFailure(command_line, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0})};
+        return {Start::Failed, ReportFailure(command_line, OpenerError(opened.Error()))};
     }
     const std::string dir = working_dir    ? std::string(*working_dir)
                             : command_dir_ ? command_dir_(command_line)
@@ -74,13 +83,14 @@ Launcher::Started Launcher::StartCommand(std::string_view command_line,
             std::string(DescribeProgramKind(planned.plan->kind)) +
             (planned.plan->engine.empty() ? "" : " run by " + planned.plan->engine));
     Log(LogLevel::Debug, "launch", "host command: " + Joined(planned.plan->argv));
-    Spawned spawned = Spawn(*planned.plan, config_.use_pidfd);
-    if (!spawned.child) {
+    Result<ChildProcess> spawned = Spawn(*planned.plan, config_.use_pidfd);
+    if (!spawned) {
         return {Start::Failed,
-                ReportFailure(command_line,
-                              {LaunchFailure::SystemError, ProgramKind::Unknown, {}, spawned.error_number})};
+                ReportFailure(
+                    command_line,
+                    {LaunchFailure::SystemError, ProgramKind::Unknown, {}, spawned.Error().error_number})};
     }
-    child = std::move(spawned.child);
+    child = std::move(*spawned);
     if (through_runner != nullptr) {
         *through_runner = planned.plan->through_runner;
     }
@@ -123,8 +133,15 @@ LaunchResult Launcher::WaitExec(std::string_view command_line, int /*show_mode*/
 // detection would not see what an installer registered.
 void Launcher::WaitForWineServer() {
     const auto plan = PlanServerWait(machine_, config_);
-    std::optional<ChildProcess> server = plan ? Spawn(*plan, config_.use_pidfd).child : std::nullopt;
-    if (server && !WaitWhileProcessingEvents(*server, config_.server_wait)) {
+    if (!plan) {
+        return;
+    }
+    Result<ChildProcess> server = Spawn(*plan, config_.use_pidfd);
+    if (!server) {
+        Log(LogLevel::Warning, "launch", server.Error().text + "; the registry may not be written yet");
+        return;
+    }
+    if (!WaitWhileProcessingEvents(*server, config_.server_wait)) {
         Log(LogLevel::Warning, "launch",
             "the Wine server did not end in time; the registry may not be written yet");
         server->Kill();
@@ -150,10 +167,11 @@ LaunchResult Launcher::NormalExecIn(std::string_view command_line, std::string_v
 }
 
 LaunchResult Launcher::ShellExec(std::string_view document, int /*show_mode*/) {
-    if (OpenDocument(machine_, config_, document)) {
+    const Status opened = OpenDocument(machine_, config_, document);
+    if (opened) {
         return {true, std::nullopt};
     }
-    return {false, ReportFailure(document, {LaunchFailure::NoSuchProgram, ProgramKind::Unknown, {}, 0})};
+    return {false, ReportFailure(document, OpenerError(opened.Error()))};
 }
 
 std::string NoEngineMessage(std::string_view command_line, const LaunchError& error) {

@@ -1,5 +1,6 @@
 #include "installer/make_path.h"
 
+#include "base/log.h"
 #include "platform/file_system.h"
 #include "platform/windows_path.h"
 
@@ -29,7 +30,7 @@ bool MakePath(FileSystem& files, std::string_view path) {
         }
         if (!files.CreateDirectory(directory)) {
             for (auto it = created.rbegin(); it != created.rend(); ++it) {
-                files.RemoveDirectory(*it);
+                LogFailure(LogLevel::Warning, "install", files.RemoveDirectory(*it));
             }
             return false;
         }

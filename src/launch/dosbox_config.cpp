@@ -63,11 +63,11 @@ std::optional<DosboxImage> DosboxImageOf(const fs::path& path) {
     if (!fs::is_regular_file(path, ec)) {
         return std::nullopt;
     }
-    const DiscImageResult opened = OpenDiscImage(path);
-    if (!opened.image) {
-        return std::nullopt;
+    const Result<DiscImage> opened = OpenDiscImage(path);
+    if (!opened) {
+        return std::nullopt; // not an image DOSBox is given: the disc's folder is mounted instead
     }
-    const DiscImage& disc = *opened.image;
+    const DiscImage& disc = *opened;
     const fs::path file = fs::absolute(path, ec);
     // DOSBox looks for the file system on the first track, in sectors of 2048 or 2352 bytes.
     if (disc.layout.first_sector != 0 ||

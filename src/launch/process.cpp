@@ -19,6 +19,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <system_error>
 #include <thread>
@@ -484,9 +485,9 @@ void ChildProcess::Kill() {
     }
 }
 
-Spawned Spawn(const LaunchPlan& plan, bool use_pidfd) {
+Result<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd) {
     if (plan.argv.empty() || plan.argv.front().empty()) {
-        return {std::nullopt, ENOENT};
+        return Failure::FromErrno("cannot start a program without a name", ENOENT);
     }
     std::vector<std::string> arguments = plan.argv;
     std::vector<std::string> environment = ChildEnvironment(plan.environment);
@@ -527,34 +528,38 @@ Spawned Spawn(const LaunchPlan& plan, bool use_pidfd) {
     posix_spawn_file_actions_destroy(&actions);
     output_write.Reset();
     if (error != 0) {
-        return {std::nullopt, error};
+        return Failure::FromErrno("cannot start " + plan.argv.front() + ": " + std::strerror(error), error);
     }
     if (output_read.Valid()) {
         RelayOutput(std::move(output_read), plan.output_name);
     }
-    return {ChildProcess(pid, use_pidfd ? OpenPidfd(pid) : -1), 0};
+    return ChildProcess(pid, use_pidfd ? OpenPidfd(pid) : -1);
 }
 
-bool OpenDocument(const ProcessConfig& config, const fs::path& host_path) {
+Status OpenDocument(const ProcessConfig& config, const fs::path& host_path) {
     LaunchPlan plan;
     plan.argv = config.opener ? SplitHostCommand(*config.opener) : std::vector{std::string(kDefaultOpener)};
     if (plan.argv.empty()) {
-        return false;
+        return Failure(FailureKind::Io, "the opener given is empty");
     }
     std::error_code ec;
     plan.argv.push_back(fs::absolute(host_path, ec).string());
     plan.output_name = "opener";
     // Not waited for: dropping the handle leaves the opener to finish on its own.
-    return Spawn(plan, false).child.has_value();
+    if (Result<ChildProcess> opener = Spawn(plan, false); !opener) {
+        return opener.Error();
+    }
+    return {};
 }
 
-bool OpenDocument(const Machine& machine, const ProcessConfig& config, std::string_view windows_path) {
+Status OpenDocument(const Machine& machine, const ProcessConfig& config, std::string_view windows_path) {
     const FileSystem& files = machine.Files();
-    if (!files.FileExists(windows_path) && !files.DirectoryExists(windows_path)) {
-        return false;
-    }
     const auto host_path = files.HostPath(windows_path);
-    return host_path && OpenDocument(config, *host_path);
+    if (!host_path || (!files.FileExists(windows_path) && !files.DirectoryExists(windows_path))) {
+        return Failure(FailureKind::NotFound,
+                       "cannot open " + std::string(windows_path) + ": nothing is there");
+    }
+    return OpenDocument(config, *host_path);
 }
 
 } // namespace tavox

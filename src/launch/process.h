@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include "base/result.h"
 #include "launch/program_kind.h"
 
 #include <chrono>
@@ -126,21 +127,17 @@ private:
     std::optional<int> exit_code_;
 };
 
-struct Spawned {
-    std::optional<ChildProcess> child;
-    int error_number = 0; // why there is no child
-};
-
 // Starts a plan with posix_spawn (never fork: the menu is a threaded Qt program). The child gets default
 // signal handling, an empty signal mask and no descriptors beyond 0-2; with an output name, its output goes
-// to the log until every process that inherited it closed it. No child, and the errno, when it could not be
+// to the log until every process that inherited it closed it. Fails with the errno when it could not be
 // started.
-Spawned Spawn(const LaunchPlan& plan, bool use_pidfd = true);
+Result<ChildProcess> Spawn(const LaunchPlan& plan, bool use_pidfd = true);
 
-// Hands a host file or directory to the opener without waiting for it; its result is not examined. False when
-// the opener could not be started.
-bool OpenDocument(const ProcessConfig& config, const std::filesystem::path& host_path);
-// The same for a Windows path, which must name an existing file or directory (ShellExecute fails otherwise).
-bool OpenDocument(const Machine& machine, const ProcessConfig& config, std::string_view windows_path);
+// Hands a host file or directory to the opener without waiting for it; its result is not examined. Fails
+// when the opener could not be started.
+Status OpenDocument(const ProcessConfig& config, const std::filesystem::path& host_path);
+// The same for a Windows path, which must name an existing file or directory (ShellExecute fails otherwise):
+// NotFound, with no errno, when it does not.
+Status OpenDocument(const Machine& machine, const ProcessConfig& config, std::string_view windows_path);
 
 } // namespace tavox

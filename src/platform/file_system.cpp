@@ -1,11 +1,13 @@
 #include "platform/file_system.h"
 
 #include "base/atomic_file.h"
+#include "base/unique_fd.h"
 #include "platform/windows_path.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -69,6 +71,16 @@ std::uint32_t AttributesOf(const fs::path& path, const fs::file_status& status) 
     return attributes == 0 ? FileAttribute::Normal : attributes;
 }
 
+// Nothing is ever written outside the drives.
+Failure OnNoDrive(std::string_view path) {
+    return Failure(FailureKind::NotFound, std::string(path) + " is on no drive");
+}
+
+Failure Cannot(std::string_view what, std::string_view path, int error) {
+    return Failure::FromErrno(
+        "cannot " + std::string(what) + " " + std::string(path) + ": " + std::strerror(error), error);
+}
+
 } // namespace
 
 bool FileSystem::FileExists(std::string_view path) const {
@@ -107,11 +119,14 @@ std::optional<std::uint32_t> FileSystem::GetAttributes(std::string_view path) co
     return AttributesOf(*host, status);
 }
 
-bool FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
+Status FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) {
     const auto host = HostPath(path);
     std::error_code ec;
-    if (!host || !fs::exists(*host, ec)) {
-        return false;
+    if (!host) {
+        return OnNoDrive(path);
+    }
+    if (!fs::exists(*host, ec)) {
+        return Cannot("set the attributes of", path, ec ? ec.value() : ENOENT);
     }
     const fs::perms write = fs::perms::owner_write | fs::perms::group_write;
     if (attributes & FileAttribute::ReadOnly) {
@@ -121,48 +136,67 @@ bool FileSystem::SetAttributes(std::string_view path, std::uint32_t attributes) 
         fs::permissions(*host, write, fs::perm_options::add, ec);
     }
     if (ec) {
-        return false;
+        return Cannot("set the attributes of", path, ec.value());
     }
     WriteDosAttributes(*host, attributes);
-    return true;
+    return {};
 }
 
-bool FileSystem::CreateDirectory(std::string_view path) {
-    const auto host = HostPath(path);
-    std::error_code ec;
-    if (!host || fs::exists(fs::symlink_status(*host, ec)) || !fs::is_directory(host->parent_path(), ec)) {
-        return false;
-    }
-    return fs::create_directory(*host, ec) && !ec;
-}
-
-bool FileSystem::RemoveDirectory(std::string_view path) {
+Status FileSystem::CreateDirectory(std::string_view path) {
     const auto host = HostPath(path);
     std::error_code ec;
     if (!host) {
-        return false;
+        return OnNoDrive(path);
     }
-    const fs::file_status link = fs::symlink_status(*host, ec);
-    if (fs::is_symlink(link)) {
-        return fs::is_directory(*host, ec) && ::unlink(host->c_str()) == 0;
+    if (fs::exists(fs::symlink_status(*host, ec))) {
+        return Cannot("create", path, EEXIST);
     }
-    return fs::is_directory(link) && ::rmdir(host->c_str()) == 0;
+    if (!fs::is_directory(host->parent_path(), ec)) {
+        return Cannot("create", path, ENOENT);
+    }
+    if (!fs::create_directory(*host, ec) || ec) {
+        return Cannot("create", path, ec ? ec.value() : EEXIST);
+    }
+    return {};
 }
 
-bool FileSystem::DeleteFile(std::string_view path) {
+Status FileSystem::RemoveDirectory(std::string_view path) {
     const auto host = HostPath(path);
     std::error_code ec;
     if (!host) {
-        return false;
+        return OnNoDrive(path);
     }
     const fs::file_status link = fs::symlink_status(*host, ec);
-    if (ec || !fs::exists(link) || fs::is_directory(link)) {
-        return false;
+    const bool is_link = fs::is_symlink(link);
+    if (!(is_link ? fs::is_directory(*host, ec) : fs::is_directory(link))) {
+        return Cannot("remove", path, fs::exists(link) ? ENOTDIR : ENOENT);
+    }
+    if ((is_link ? ::unlink(host->c_str()) : ::rmdir(host->c_str())) != 0) {
+        return Cannot("remove", path, errno);
+    }
+    return {};
+}
+
+Status FileSystem::DeleteFile(std::string_view path) {
+    const auto host = HostPath(path);
+    std::error_code ec;
+    if (!host) {
+        return OnNoDrive(path);
+    }
+    const fs::file_status link = fs::symlink_status(*host, ec);
+    if (ec || !fs::exists(link)) {
+        return Cannot("delete", path, ENOENT);
+    }
+    if (fs::is_directory(link)) {
+        return Cannot("delete", path, EISDIR);
     }
     if (!fs::is_symlink(link) && !IsWritable(link)) {
-        return false; // Windows refuses to delete a read-only file
+        return Cannot("delete", path, EACCES); // Windows refuses to delete a read-only file
     }
-    return ::unlink(host->c_str()) == 0;
+    if (::unlink(host->c_str()) != 0) {
+        return Cannot("delete", path, errno);
+    }
+    return {};
 }
 
 namespace {
@@ -170,16 +204,23 @@ namespace {
 enum class Permissions { Kept, Fresh };
 
 // Copies through a temporary name so that a failed copy never leaves a half-written target behind.
-bool CopyThroughTemporary(const std::optional<fs::path>& source, const std::optional<fs::path>& target,
-                          bool fail_if_exists, Permissions permissions) {
+Status CopyThroughTemporary(std::string_view from, std::string_view to, const std::optional<fs::path>& source,
+                            const std::optional<fs::path>& target, bool fail_if_exists,
+                            Permissions permissions) {
     std::error_code ec;
-    if (!source || !target || !fs::is_regular_file(*source, ec)) {
-        return false;
+    if (!source || !target) {
+        return OnNoDrive(source ? to : from);
+    }
+    if (!fs::is_regular_file(*source, ec)) {
+        return Cannot("copy", from, ec ? ec.value() : ENOENT);
     }
     const fs::file_status existing = fs::status(*target, ec);
     if (fs::exists(existing)) {
-        if (fail_if_exists || !fs::is_regular_file(existing) || !IsWritable(existing)) {
-            return false;
+        if (fail_if_exists) {
+            return Cannot("copy over", to, EEXIST);
+        }
+        if (!fs::is_regular_file(existing) || !IsWritable(existing)) {
+            return Cannot("copy over", to, EACCES);
         }
     }
     fs::path temporary = *target;
@@ -193,61 +234,82 @@ bool CopyThroughTemporary(const std::optional<fs::path>& source, const std::opti
                             fs::perms::others_read,
                         fs::perm_options::replace, ec);
     }
-    if (ec) {
-        fs::remove(temporary, ec);
-        return false;
+    if (!ec) {
+        fs::rename(temporary, *target, ec);
     }
-    fs::rename(temporary, *target, ec);
     if (ec) {
+        const int error = ec.value();
         fs::remove(temporary, ec);
-        return false;
+        return Cannot("copy to", to, error);
     }
-    return true;
+    return {};
 }
 
 } // namespace
 
-bool FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
+Status FileSystem::CopyFile(std::string_view from, std::string_view to, bool fail_if_exists) {
     const auto source = HostPath(from);
     const auto target = HostPath(to);
-    if (!CopyThroughTemporary(source, target, fail_if_exists, Permissions::Kept)) {
-        return false;
+    if (Status copied = CopyThroughTemporary(from, to, source, target, fail_if_exists, Permissions::Kept);
+        !copied) {
+        return copied;
     }
     if (const std::optional<std::uint32_t> kept = ReadDosAttributes(*source)) {
         WriteDosAttributes(*target, *kept);
     }
-    return true;
+    return {};
 }
 
-bool FileSystem::CopyContent(std::string_view from, std::string_view to) {
-    return CopyThroughTemporary(HostPath(from), HostPath(to), false, Permissions::Fresh);
+Status FileSystem::CopyContent(std::string_view from, std::string_view to) {
+    return CopyThroughTemporary(from, to, HostPath(from), HostPath(to), false, Permissions::Fresh);
 }
 
-int FileSystem::WriteFile(std::string_view path, std::string_view bytes) {
-    constexpr int kPathNotFound = 3;
-    constexpr int kAccessDenied = 5;
-    constexpr int kDiskFull = 112;
+Status FileSystem::WriteFile(std::string_view path, std::string_view bytes) {
     const auto host = HostPath(path);
     std::error_code ec;
-    if (!host || !fs::is_directory(host->parent_path(), ec)) {
-        return kPathNotFound;
+    if (!host) {
+        return OnNoDrive(path);
+    }
+    if (!fs::is_directory(host->parent_path(), ec)) {
+        return Cannot("write", path, ENOENT);
     }
     const fs::file_status existing = fs::symlink_status(*host, ec);
     if (fs::exists(existing) && (!fs::is_regular_file(existing) || !IsWritable(existing))) {
+        return Cannot("write", path, EACCES);
+    }
+    UniqueFd fd(::open(host->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (!fd.Valid()) {
+        // Whatever stops the file from being made, Windows programs see it as access denied.
+        return Failure(FailureKind::Denied, "cannot write " + std::string(path) + ": " + std::strerror(errno),
+                       errno);
+    }
+    if (!WriteAll(fd.Get(), bytes)) {
+        const int error = errno;
+        return error == ENOSPC || error == EDQUOT
+                   ? Cannot("write", path, error)
+                   : Failure(FailureKind::Denied,
+                             "cannot write " + std::string(path) + ": " + std::strerror(error), error);
+    }
+    if (!fd.Close()) {
+        // Data the file system could not keep: as Windows reports a disk that filled up at the end.
+        return Failure(FailureKind::NoSpace,
+                       "cannot write " + std::string(path) + ": " + std::strerror(errno), errno);
+    }
+    return {};
+}
+
+int WindowsErrorCode(const Failure& failure) {
+    constexpr int kPathNotFound = 3;
+    constexpr int kAccessDenied = 5;
+    constexpr int kDiskFull = 112;
+    switch (failure.kind) {
+    case FailureKind::NotFound:
+        return kPathNotFound;
+    case FailureKind::NoSpace:
+        return kDiskFull;
+    default:
         return kAccessDenied;
     }
-    const int fd = ::open(host->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        return kAccessDenied;
-    }
-    int result = 0;
-    if (!WriteAll(fd, bytes)) {
-        result = errno == ENOSPC || errno == EDQUOT ? kDiskFull : kAccessDenied;
-    }
-    if (::close(fd) != 0 && result == 0) {
-        result = kDiskFull;
-    }
-    return result;
 }
 
 std::vector<FindEntry> FileSystem::FindFiles(std::string_view pattern) const {

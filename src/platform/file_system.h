@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "platform/drive_map.h"
 
 #include <cstdint>
@@ -50,24 +51,24 @@ public:
     std::optional<std::uint64_t> FileSize(std::string_view path) const;
 
     std::optional<std::uint32_t> GetAttributes(std::string_view path) const;
-    bool SetAttributes(std::string_view path, std::uint32_t attributes);
+    // The changes below fail with the cause; NotFound for a path on no drive or a missing parent.
+    Status SetAttributes(std::string_view path, std::uint32_t attributes);
 
-    // The parent must exist; fails when something of the name exists.
-    bool CreateDirectory(std::string_view path);
+    // The parent must exist; fails (Exists) when something of the name exists.
+    Status CreateDirectory(std::string_view path);
     // Only an empty directory; a link to a directory is removed as the link.
-    bool RemoveDirectory(std::string_view path);
-    // Fails on a read-only file, as on Windows.
-    bool DeleteFile(std::string_view path);
+    Status RemoveDirectory(std::string_view path);
+    // Fails on a read-only file (Denied), as on Windows.
+    Status DeleteFile(std::string_view path);
     // Copies content and attributes; with fail_if_exists an existing target is an error, otherwise it is
     // replaced unless it is read-only.
-    bool CopyFile(std::string_view from, std::string_view to, bool fail_if_exists);
+    Status CopyFile(std::string_view from, std::string_view to, bool fail_if_exists);
     // Copies the bytes only, as a program that reads one file and writes another does: the new file has
     // default attributes and replaces an existing one unless that is read-only.
-    bool CopyContent(std::string_view from, std::string_view to);
+    Status CopyContent(std::string_view from, std::string_view to);
 
-    // Creates or replaces a file with the bytes given. 0 on success, else the Windows error code: 3 path not
-    // found, 5 access denied, 112 disk full.
-    int WriteFile(std::string_view path, std::string_view bytes);
+    // Creates or replaces a file with the bytes given. WindowsErrorCode gives the failure's Windows code.
+    Status WriteFile(std::string_view path, std::string_view bytes);
 
     // The entries of a directory that match a pattern such as "C:\GAMES\*.*" or "D:\DEMOS\X\*.EXE", in name
     // order, without "." and "..".
@@ -76,5 +77,8 @@ public:
 private:
     const DriveMap* drives_;
 };
+
+// The Windows error code of a failed write: 3 path not found, 5 access denied, 112 disk full.
+int WindowsErrorCode(const Failure& failure);
 
 } // namespace tavox

@@ -29,6 +29,10 @@ bool IsDriveLink(const std::string& name) {
     return name.size() == 2 && name[1] == ':' && IsAsciiLetter(name[0]);
 }
 
+Failure CannotCreate(const fs::path& path, const std::error_code& ec) {
+    return Failure(FailureKindOf(ec.value()), "Cannot create " + path.string() + ": " + ec.message(),
+                   ec.value());
+}
 } // namespace
 
 Machine::Machine(fs::path root)
@@ -162,7 +166,7 @@ std::optional<std::string> Machine::ExpandVariable(std::string_view name, int de
     return expanded;
 }
 
-bool Machine::MapDrive(char letter, const fs::path& host_dir, DriveType type) {
+Status Machine::MapDrive(char letter, const fs::path& host_dir, DriveType type) {
     if (letter == disc_letter_) {
         disc_image_.reset();
     }
@@ -173,22 +177,26 @@ bool Machine::MapDrive(char letter, const fs::path& host_dir, DriveType type) {
     const fs::file_status existing = fs::symlink_status(link, ec);
     if (fs::exists(existing)) {
         if (!fs::is_symlink(existing)) {
-            return false; // never replace a user's real directory
+            // never replace a user's real directory
+            return Failure(FailureKind::Exists,
+                           "cannot map " + std::string(1, letter) + ": over the directory " + link.string());
         }
         fs::remove(link, ec);
     }
     fs::create_directory_symlink(fs::absolute(host_dir, ec), link, ec);
     if (ec) {
-        return false;
+        return Failure(FailureKindOf(ec.value()), "cannot create " + link.string() + ": " + ec.message(),
+                       ec.value());
     }
-    registry_.WriteString(RegistryRoot::LocalMachine, kWineDrives, DriveValueName(letter),
-                          WineNameOfDriveType(type));
+    // The registry logs why a type could not be stored; it still holds for this run (below).
+    static_cast<void>(registry_.WriteString(RegistryRoot::LocalMachine, kWineDrives, DriveValueName(letter),
+                                            WineNameOfDriveType(type)));
     ReloadDrives();
     // A drive type that could not be stored still holds for this run.
     if (const Drive* drive = drives_.Find(letter); drive && drive->type != type) {
         drives_.Map(letter, drive->root, type);
     }
-    return true;
+    return {};
 }
 
 std::optional<char> Machine::FirstFreeLetter(char first) const {
@@ -200,23 +208,23 @@ std::optional<char> Machine::FirstFreeLetter(char first) const {
     return std::nullopt;
 }
 
-std::optional<std::string> CreateMachineLayout(const fs::path& root) {
+Status CreateMachineLayout(const fs::path& root) {
     std::error_code ec;
     if (fs::exists(root / "system.reg", ec)) {
-        return std::nullopt;
+        return {};
     }
     const fs::path drive_c = root / "drive_c";
     for (const fs::path& dir : {drive_c, root / "dosdevices"}) {
         fs::create_directories(dir, ec);
         if (ec) {
-            return "Cannot create " + dir.string() + ": " + ec.message();
+            return CannotCreate(dir, ec);
         }
     }
     const fs::path drive_c_link = root / "dosdevices" / "c:";
     if (!fs::exists(fs::symlink_status(drive_c_link, ec))) {
         fs::create_directory_symlink("../drive_c", drive_c_link, ec);
         if (ec) {
-            return "Cannot create " + drive_c_link.string() + ": " + ec.message();
+            return CannotCreate(drive_c_link, ec);
         }
     }
     // Wine makes "windows" itself, not through Windows names: a folder of another case would get a twin. A
@@ -228,11 +236,12 @@ std::optional<std::string> CreateMachineLayout(const fs::path& root) {
     for (const std::string_view folder : {"\\SYSTEM", "\\TEMP", "\\Start Menu\\Programs", "\\Desktop"}) {
         const std::optional<fs::path> dir = drives.ToHostPath(windows + std::string(folder));
         if (!dir) {
-            return "Cannot create " + windows + std::string(folder) + " in " + root.string();
+            return Failure(FailureKind::NotFound,
+                           "Cannot create " + windows + std::string(folder) + " in " + root.string());
         }
         fs::create_directories(*dir, ec);
         if (ec) {
-            return "Cannot create " + dir->string() + ": " + ec.message();
+            return CannotCreate(*dir, ec);
         }
     }
     Registry registry(root / "system.reg", root / "user.reg");
@@ -254,11 +263,13 @@ std::optional<std::string> CreateMachineLayout(const fs::path& root) {
         {RegistryRoot::LocalMachine, kWineDrives, "c:", "hd"},
     };
     for (const Value& value : values) {
-        if (!registry.WriteString(value.root, value.key, value.name, value.data)) {
-            return "Cannot write the registry of " + root.string();
+        if (const Status written = registry.WriteString(value.root, value.key, value.name, value.data);
+            !written) {
+            return Failure(written.Error().kind, "Cannot write the registry of " + root.string(),
+                           written.Error().error_number);
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 fs::path DefaultMachineDir() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "platform/drive_map.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -45,7 +46,7 @@ public:
 
     // Maps a host directory to a drive letter: the dosdevices link and Wine's drive type are written, so
     // programs started under Wine see the same drive.
-    bool MapDrive(char letter, const std::filesystem::path& host_dir, DriveType type);
+    Status MapDrive(char letter, const std::filesystem::path& host_dir, DriveType type);
     // The image file the CD at `letter` was read from (nothing for a disc folder), for programs that mount
     // the image themselves (DOSBox); forgotten when that letter is mapped again.
     void SetDiscImage(char letter, std::optional<std::filesystem::path> image) {
@@ -78,9 +79,8 @@ private:
 // Wine names it, "windows" (so that Wine's first start there makes no second one), with SYSTEM, TEMP, the
 // Start-menu programs and desktop folders, and registry files with the Shell Folders, the environment and the
 // drive types. A folder that exists in another letter case is used as it is (a copied disk's "WINDOWS"). An
-// existing machine or Wine prefix is left as it is. Returns an error text when something could not be
-// created.
-std::optional<std::string> CreateMachineLayout(const std::filesystem::path& root);
+// existing machine or Wine prefix is left as it is. Fails, naming what, when something could not be created.
+Status CreateMachineLayout(const std::filesystem::path& root);
 
 // $XDG_DATA_HOME/tavox95/machine, or ~/.local/share/tavox95/machine.
 std::filesystem::path DefaultMachineDir();

@@ -312,7 +312,7 @@ bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool 
     return ReadInteger(section, key, default_value ? 1 : 0) != 0;
 }
 
-bool ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+Status ProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string_view section_name = Trim(section);
     const std::string_view key_name = Trim(key);
     Line header_line = MakeLine("[" + std::string(section_name) + "]", LineEnd::CrLf);
@@ -321,14 +321,13 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key, st
     if (HasLineBreak(section_name) || HasLineBreak(key_name) || HasLineBreak(value) ||
         header_line.kind != LineKind::Section || header_line.folded_name != LowerCaseAscii(section_name) ||
         key_line.kind != LineKind::Key || key_line.folded_name != LowerCaseAscii(key_name)) {
-        Log(LogLevel::Error, "profile",
-            "refused to write [" + std::string(section_name) + "] " + std::string(key_name) + " to " +
-                path_.string() + ": it would not read back");
-        return false;
+        std::string why = "refused to write [" + std::string(section_name) + "] " + std::string(key_name) +
+                          " to " + path_.string() + ": it would not read back";
+        Log(LogLevel::Error, "profile", why);
+        return Failure(FailureKind::Unsupported, std::move(why));
     }
     if (!Refresh()) {
-        Log(LogLevel::Error, "profile", "cannot write to " + path_.string() + ": it cannot be read");
-        return false;
+        return Unreadable();
     }
     std::vector<Line> lines = lines_;
     // A line without a line end must get one before anything can follow it.
@@ -347,7 +346,7 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key, st
     } else if (const std::size_t existing = FindKey(header, key_name); existing != lines.size()) {
         // The same value again changes nothing: the file, its time and the disk are left alone.
         if (StoredValueOf(lines[existing].text) == Trim(value)) {
-            return true;
+            return {};
         }
         lines[existing] = std::move(key_line);
     } else {
@@ -364,35 +363,35 @@ bool ProfileFile::WriteString(std::string_view section, std::string_view key, st
     return Store(std::move(lines));
 }
 
-bool ProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+Status ProfileFile::WriteInteger(std::string_view section, std::string_view key, int value) {
     return WriteString(section, key, std::to_string(value));
 }
 
-bool ProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+Status ProfileFile::WriteBool(std::string_view section, std::string_view key, bool value) {
     return WriteString(section, key, value ? "1" : "0");
 }
 
-bool ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
+Status ProfileFile::DeleteKey(std::string_view section, std::string_view key) {
     if (!Refresh()) {
-        return false;
+        return Unreadable();
     }
     const std::size_t header = FindSection(section);
     const std::size_t line = header == lines_.size() ? header : FindKey(header, key);
     if (line == lines_.size()) {
-        return true; // nothing to delete, and a missing file stays missing
+        return {}; // nothing to delete, and a missing file stays missing
     }
     std::vector<Line> lines = lines_;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(line));
     return Store(std::move(lines));
 }
 
-bool ProfileFile::EraseSection(std::string_view section) {
+Status ProfileFile::EraseSection(std::string_view section) {
     if (!Refresh()) {
-        return false;
+        return Unreadable();
     }
     const std::size_t header = FindSection(section);
     if (header == lines_.size()) {
-        return true;
+        return {};
     }
     std::vector<Line> lines = lines_;
     lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(header),
@@ -439,7 +438,7 @@ bool ProfileFile::ValueExists(std::string_view section, std::string_view key) co
     return FindValue(section, key).has_value();
 }
 
-bool ProfileFile::Store(std::vector<Line> lines) {
+Status ProfileFile::Store(std::vector<Line> lines) {
     std::string content;
     for (const Line& line : lines) {
         content += line.text;
@@ -459,21 +458,29 @@ bool ProfileFile::Store(std::vector<Line> lines) {
     }
     const auto target = ResolveLinks(path_);
     const std::int64_t written_at_ns = NowNs();
-    const std::optional<struct stat> written =
-        target && !IsReadOnly(*target) ? ReplaceFileAtomically(*target, content, 0666) : std::nullopt;
+    Result<struct stat> written = !target ? Failure::FromErrno("cannot write " + path_.string(), ELOOP)
+                                  : IsReadOnly(*target)
+                                      ? Failure::FromErrno("cannot write " + path_.string(), EACCES)
+                                      : ReplaceFileAtomically(*target, content, 0666);
     if (!written) {
-        const int error = errno;
+        const Failure& failure = written.Error();
         Log(LogLevel::Error, "profile",
             "cannot write " + path_.string() + ": " +
                 (target && IsReadOnly(*target) ? "the file is read-only"
-                                               : std::generic_category().message(error)));
-        return false;
+                                               : std::generic_category().message(failure.error_number)));
+        return failure;
     }
     lines_ = std::move(lines);
     content_ = std::move(content);
     loaded_stamp_ = StampOf(*written);
     loaded_at_ns_ = written_at_ns;
-    return true;
+    return {};
+}
+
+Status ProfileFile::Unreadable() const {
+    std::string why = "cannot write to " + path_.string() + ": it cannot be read";
+    Log(LogLevel::Error, "profile", why);
+    return Failure(FailureKind::Io, std::move(why));
 }
 
 } // namespace tavox

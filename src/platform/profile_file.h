@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -31,16 +33,16 @@ public:
     // True when the integer value is not 0.
     bool ReadBool(std::string_view section, std::string_view key, bool default_value) const;
 
-    // Writes create the file and the section as needed; a new key goes to the end of its section. They return
-    // false when the file could not be written, and the file on disk then keeps its previous content. A name
-    // or value that would not read back the same (a line break, "=" in a key, "]" in a section name, a key
-    // that would read as a comment or a header) is refused with false. Deleting what is not there succeeds
-    // and does not create the file.
-    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
-    bool WriteInteger(std::string_view section, std::string_view key, int value);
-    bool WriteBool(std::string_view section, std::string_view key, bool value);
-    bool DeleteKey(std::string_view section, std::string_view key);
-    bool EraseSection(std::string_view section);
+    // Writes create the file and the section as needed; a new key goes to the end of its section. They fail
+    // (and log why) when the file could not be written, and the file on disk then keeps its previous content.
+    // A name or value that would not read back the same (a line break, "=" in a key, "]" in a section name, a
+    // key that would read as a comment or a header) is refused as Unsupported. Deleting what is not there
+    // succeeds and does not create the file.
+    Status WriteString(std::string_view section, std::string_view key, std::string_view value);
+    Status WriteInteger(std::string_view section, std::string_view key, int value);
+    Status WriteBool(std::string_view section, std::string_view key, bool value);
+    Status DeleteKey(std::string_view section, std::string_view key);
+    Status EraseSection(std::string_view section);
 
     // Section names in file order (the first of duplicates only).
     std::vector<std::string> ReadSections() const;
@@ -81,7 +83,9 @@ private:
     std::size_t SectionEnd(std::size_t header) const;
     std::size_t FindKey(std::size_t header, std::string_view key) const;
     std::optional<std::string_view> FindValue(std::string_view section, std::string_view key) const;
-    bool Store(std::vector<Line> lines);
+    Status Store(std::vector<Line> lines);
+    // The failure of a write to a file that exists but cannot be read, logged.
+    Status Unreadable() const;
 
     std::filesystem::path path_;
     mutable std::string content_; // the bytes lines_ were made from

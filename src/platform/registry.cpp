@@ -88,25 +88,27 @@ struct Registry::HiveFile {
     }
 
     // Reads the file again when it changed, applies the edit and writes the file when the edit changed it.
-    bool Edit(const std::function<HiveEdit(RegistryHive&)>& edit) {
+    // `refused` is the failure when the edit finds nothing to do it on.
+    Status Edit(const std::function<HiveEdit(RegistryHive&)>& edit, Failure refused) {
         Refresh();
         if (!readable) {
-            Log(LogLevel::Error, "registry", "left " + path.string() + " unchanged: it cannot be read");
-            return false;
+            std::string why = "left " + path.string() + " unchanged: it cannot be read";
+            Log(LogLevel::Error, "registry", why);
+            return Failure(FailureKind::Io, std::move(why));
         }
         switch (edit(hive)) {
         case HiveEdit::Refused:
-            return false;
+            return refused;
         case HiveEdit::Unchanged:
-            return true;
+            return {};
         case HiveEdit::Changed:
             break;
         }
-        if (Store()) {
-            return true;
+        Status stored = Store();
+        if (!stored) {
+            loaded.reset(); // what we hold is not what the file says: read it again
         }
-        loaded.reset(); // what we hold is not what the file says: read it again
-        return false;
+        return stored;
     }
 
     void Refresh() {
@@ -148,18 +150,19 @@ struct Registry::HiveFile {
         readable = false;
     }
 
-    bool Store() {
+    Status Store() {
         std::error_code error;
         std::filesystem::create_directories(path.parent_path(), error);
-        const std::optional<struct stat> written =
+        const Result<struct stat> written =
             ReplaceFileAtomically(path, hive.Serialize(relative_to), kNewHiveMode);
         if (!written) {
+            const Failure& failure = written.Error();
             Log(LogLevel::Error, "registry",
-                "cannot write " + path.string() + ": " + std::generic_category().message(errno));
-            return false;
+                failure.text + ": " + std::generic_category().message(failure.error_number));
+            return failure;
         }
         loaded = StampOf(*written);
-        return true;
+        return {};
     }
 
     std::filesystem::path path;
@@ -237,44 +240,53 @@ std::vector<std::string> Registry::ValueNames(RegistryRoot root, std::string_vie
     return names;
 }
 
-bool Registry::WriteString(RegistryRoot root, std::string_view key, std::string_view value_name,
-                           std::string_view data) {
-    return Hive(root).Edit([&](RegistryHive& hive) {
-        return hive.WriteString(Places(hive, root, key).front(), value_name, data);
-    });
-}
-
-bool Registry::CreateKey(RegistryRoot root, std::string_view key) {
+Status Registry::WriteString(RegistryRoot root, std::string_view key, std::string_view value_name,
+                             std::string_view data) {
     return Hive(root).Edit(
-        [&](RegistryHive& hive) { return hive.CreateKey(Places(hive, root, key).front()); });
+        [&](RegistryHive& hive) {
+            return hive.WriteString(Places(hive, root, key).front(), value_name, data);
+        },
+        Failure(FailureKind::Unsupported,
+                "cannot write the value " + std::string(value_name) + " of " + std::string(key)));
 }
 
-bool Registry::DeleteEverywhere(
-    RegistryRoot root, std::string_view key,
-    const std::function<HiveEdit(RegistryHive&, const std::string& place)>& edit) {
-    return Hive(root).Edit([&](RegistryHive& hive) {
-        HiveEdit outcome = HiveEdit::Refused;
-        for (const std::string& place : Places(hive, root, key)) {
-            outcome = std::max(outcome, edit(hive, place));
-        }
-        return outcome;
-    });
+Status Registry::CreateKey(RegistryRoot root, std::string_view key) {
+    return Hive(root).Edit(
+        [&](RegistryHive& hive) { return hive.CreateKey(Places(hive, root, key).front()); },
+        Failure(FailureKind::Unsupported, "cannot create the key " + std::string(key)));
 }
 
-bool Registry::DeleteValue(RegistryRoot root, std::string_view key, std::string_view value_name) {
-    return DeleteEverywhere(root, key, [value_name](RegistryHive& hive, const std::string& place) {
-        return hive.DeleteValue(place, value_name);
-    });
+Status
+Registry::DeleteEverywhere(RegistryRoot root, std::string_view key, std::string_view missing,
+                           const std::function<HiveEdit(RegistryHive&, const std::string& place)>& edit) {
+    return Hive(root).Edit(
+        [&](RegistryHive& hive) {
+            HiveEdit outcome = HiveEdit::Refused;
+            for (const std::string& place : Places(hive, root, key)) {
+                outcome = std::max(outcome, edit(hive, place));
+            }
+            return outcome;
+        },
+        Failure(FailureKind::NotFound, std::string(missing)));
 }
 
-bool Registry::DeleteKeyTree(RegistryRoot root, std::string_view key) {
+Status Registry::DeleteValue(RegistryRoot root, std::string_view key, std::string_view value_name) {
+    return DeleteEverywhere(root, key, "no value " + std::string(value_name) + " in " + std::string(key),
+                            [value_name](RegistryHive& hive, const std::string& place) {
+                                return hive.DeleteValue(place, value_name);
+                            });
+}
+
+Status Registry::DeleteKeyTree(RegistryRoot root, std::string_view key) {
     return DeleteEverywhere(
-        root, key, [](RegistryHive& hive, const std::string& place) { return hive.DeleteKeyTree(place); });
+        root, key, "no key " + std::string(key),
+        [](RegistryHive& hive, const std::string& place) { return hive.DeleteKeyTree(place); });
 }
 
-bool Registry::DeleteKey(RegistryRoot root, std::string_view key) {
+Status Registry::DeleteKey(RegistryRoot root, std::string_view key) {
     return DeleteEverywhere(
-        root, key, [](RegistryHive& hive, const std::string& place) { return hive.DeleteKey(place); });
+        root, key, "no key " + std::string(key) + " without subkeys",
+        [](RegistryHive& hive, const std::string& place) { return hive.DeleteKey(place); });
 }
 
 } // namespace tavox

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -43,26 +45,28 @@ public:
     std::vector<std::string> SubKeys(RegistryRoot root, std::string_view key) const;
     std::vector<std::string> ValueNames(RegistryRoot root, std::string_view key) const;
 
+    // Writes fail when the file cannot be read or written (logged here, with the cause), Unsupported for a
+    // key that cannot be written, NotFound when there is nothing to delete.
     // Sets a REG_SZ value, creating the key and its parents as needed.
-    bool WriteString(RegistryRoot root, std::string_view key, std::string_view value_name,
-                     std::string_view data);
-    // Creates the key and its parents; true when it exists afterwards.
-    bool CreateKey(RegistryRoot root, std::string_view key);
+    Status WriteString(RegistryRoot root, std::string_view key, std::string_view value_name,
+                       std::string_view data);
+    // Creates the key and its parents; succeeds when it exists afterwards.
+    Status CreateKey(RegistryRoot root, std::string_view key);
     // Deletions apply to both views and fail only when neither held what they delete.
-    // False when the value did not exist or the file could not be written.
-    bool DeleteValue(RegistryRoot root, std::string_view key, std::string_view value_name);
-    // Deletes the key with all its subkeys. False when it did not exist or the file could not be written.
-    bool DeleteKeyTree(RegistryRoot root, std::string_view key);
+    // NotFound when the value did not exist.
+    Status DeleteValue(RegistryRoot root, std::string_view key, std::string_view value_name);
+    // Deletes the key with all its subkeys. NotFound when it did not exist.
+    Status DeleteKeyTree(RegistryRoot root, std::string_view key);
     // Deletes the key only when it has no subkeys (as Windows NT does).
-    bool DeleteKey(RegistryRoot root, std::string_view key);
+    Status DeleteKey(RegistryRoot root, std::string_view key);
 
 private:
     struct HiveFile;
     HiveFile& Hive(RegistryRoot root) const;
     // The keys an access to `key` reaches, the one a write goes to first.
     static std::vector<std::string> Places(const RegistryHive& hive, RegistryRoot root, std::string_view key);
-    bool DeleteEverywhere(RegistryRoot root, std::string_view key,
-                          const std::function<HiveEdit(RegistryHive&, const std::string& place)>& edit);
+    Status DeleteEverywhere(RegistryRoot root, std::string_view key, std::string_view missing,
+                            const std::function<HiveEdit(RegistryHive&, const std::string& place)>& edit);
 
     std::unique_ptr<HiveFile> system_;
     std::unique_ptr<HiveFile> user_;

@@ -334,12 +334,12 @@ ShelfReading ReadShelfDisc(const fs::path& path) {
             return ReadArchiveDiscFiles(inside->archive, inside->name, scratch, want, take);
         });
     }
-    const DiscImageResult opened = OpenDiscImage(path);
-    if (!opened.image) {
-        return {std::nullopt, opened.error};
+    const Result<DiscImage> opened = OpenDiscImage(path);
+    if (!opened) {
+        return {std::nullopt, opened.Error().text};
     }
     return ReadFromDiscFiles([&](const WantDiscFile& want, const TakeDiscFile& take) {
-        return ReadDiscFiles(*opened.image, want, take);
+        return ReadDiscFiles(*opened, want, take);
     });
 }
 

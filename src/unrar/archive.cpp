@@ -38,9 +38,8 @@ int OpenNextVolume(Archive& archive) {
     for (int request = 0; request < kMaxVolumeRequests; ++request) {
         name.back() = '\0';
         if (const std::optional<std::string> found = FindVolume(name.data())) {
-            auto volume = ReadVolume(*found);
-            if (auto* read = std::get_if<RarVolume>(&volume);
-                read != nullptr && read->format == last.format) {
+            // A volume that cannot be read is asked for again, as one that is not there.
+            if (Result<RarVolume> read = ReadVolume(*found); read && read->format == last.format) {
                 if (archive.change_volume && archive.change_volume(name.data(), RAR_VOL_NOTIFY) == -1) {
                     return ERAR_EOPEN;
                 }
@@ -215,14 +214,14 @@ ArchiveHandle RAROpenArchive(RAROpenArchiveData* data) {
         data->OpenResult = ERAR_EOPEN;
         return nullptr;
     }
-    auto volume = ReadVolume(data->ArcName);
-    if (const int* error = std::get_if<int>(&volume)) {
-        data->OpenResult = static_cast<unsigned>(*error);
+    Result<RarVolume> volume = ReadVolume(data->ArcName);
+    if (!volume) {
+        data->OpenResult = volume.Error().kind == FailureKind::Damaged ? ERAR_BAD_ARCHIVE : ERAR_EOPEN;
         return nullptr;
     }
     auto archive = std::make_unique<Archive>(DecoderProcess::DefaultWorkerPath(), kNoProgressLimit);
     archive->open_mode = data->OpenMode;
-    archive->volumes.push_back(std::move(std::get<RarVolume>(volume)));
+    archive->volumes.push_back(std::move(*volume));
     if (const auto& comment = archive->volumes.front().comment;
         comment && data->CmtBuf && data->CmtBufSize > 0) {
         FillComment(archive->ReadComment(*comment), data->CmtBuf, data->CmtBufSize, data->CmtSize,

@@ -7,6 +7,7 @@
 #include "unrar/unrar.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace tavox::unrar {
 
@@ -38,14 +39,16 @@ std::optional<std::pair<std::uint64_t, RarFormat>> FindMarker(const PositionalFi
 
 } // namespace
 
-std::variant<RarVolume, int> ReadVolume(const std::string& path) {
+Result<RarVolume> ReadVolume(const std::string& path) {
+    errno = 0;
     const PositionalFile file(path);
     if (!file.IsOpen()) {
-        return ERAR_EOPEN;
+        // Opened but no regular file (a directory) leaves errno as it was.
+        return Failure::FromErrno("cannot open " + path, errno != 0 ? errno : EISDIR);
     }
     const auto marker = FindMarker(file);
     if (!marker) {
-        return ERAR_BAD_ARCHIVE;
+        return Failure(FailureKind::Damaged, path + " holds no RAR archive");
     }
     RarVolume volume;
     volume.path = path;
@@ -55,7 +58,7 @@ std::variant<RarVolume, int> ReadVolume(const std::string& path) {
     const bool read =
         volume.format == RarFormat::Rar4 ? ReadRar4Blocks(file, volume) : ReadRar5Blocks(file, volume);
     if (!read) {
-        return ERAR_BAD_ARCHIVE;
+        return Failure(FailureKind::Damaged, "the headers of " + path + " cannot be read");
     }
     return volume;
 }

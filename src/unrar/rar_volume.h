@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/result.h"
 #include "unrar/entry_name.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace tavox::unrar {
@@ -73,9 +73,9 @@ struct RarVolume {
     bool more_volumes = false; // the set goes on in another volume
 };
 
-// Reads every block header of one volume file. An error is a result code: ERAR_EOPEN when the file cannot be
-// opened, ERAR_BAD_ARCHIVE when it holds no RAR archive, ERAR_EREAD when it cannot be read.
-std::variant<RarVolume, int> ReadVolume(const std::string& path);
+// Reads every block header of one volume file. Fails Damaged when the file holds no RAR archive or its
+// headers cannot be read, with the cause of the open (NotFound, Denied, Io) when it cannot be opened.
+Result<RarVolume> ReadVolume(const std::string& path);
 
 // A RAR 1.5-4 block header's check value: the low 16 bits of the CRC of its bytes after the check field.
 void SealRar4Header(std::string& header);

@@ -16,9 +16,10 @@ class OutputFile {
 public:
     // `parts`: the path below `target_dir`, as RelativeParts gives it; missing directories, the target's
     // own included, are made. A result code when it cannot be made: ERAR_ECREATE.
-    static int Create(const std::string& target_dir, const std::vector<std::string>& parts, OutputFile& out);
+    [[nodiscard]] static int Create(const std::string& target_dir, const std::vector<std::string>& parts,
+                                    OutputFile& out);
     // A host file name chosen by the caller; its directory must exist.
-    static int CreateAt(const std::string& host_name, OutputFile& out);
+    [[nodiscard]] static int CreateAt(const std::string& host_name, OutputFile& out);
 
     OutputFile() = default;
     ~OutputFile();
@@ -26,10 +27,10 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     // ERAR_SUCCESS or ERAR_EWRITE.
-    int Write(std::span<const std::uint8_t> bytes);
+    [[nodiscard]] int Write(std::span<const std::uint8_t> bytes);
     // Gives the file its permissions and time and puts it in place: ERAR_SUCCESS, ERAR_ECREATE when
     // something that is not a file has the name (a directory), ERAR_ECLOSE when it cannot be completed.
-    int Commit(unsigned mode, std::int64_t unix_time);
+    [[nodiscard]] int Commit(unsigned mode, std::int64_t unix_time);
 
 private:
     int Open(int dir_fd, const std::string& name);
@@ -42,6 +43,6 @@ private:
 };
 
 // Makes the directories of `parts` under `target_dir`: ERAR_SUCCESS or ERAR_ECREATE.
-int CreateDirectories(const std::string& target_dir, const std::vector<std::string>& parts);
+[[nodiscard]] int CreateDirectories(const std::string& target_dir, const std::vector<std::string>& parts);
 
 } // namespace tavox::unrar

@@ -3,6 +3,8 @@
 #include "base/log.h"
 #include "support/temp_dir.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace tavox::test {
@@ -12,7 +14,7 @@ class CapturedLog {
 public:
     explicit CapturedLog(LogOptions options = {}) {
         options.file = dir_ / "test.log";
-        StartLog(options);
+        EXPECT_TRUE(StartLog(options)) << "cannot log into " << options.file;
     }
     ~CapturedLog() { StopLog(); }
     CapturedLog(const CapturedLog&) = delete;

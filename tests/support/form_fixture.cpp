@@ -26,9 +26,9 @@ FormFixture::FormFixture() : FormFixture(TAVOX_SAMPLE_CD) {}
 
 FormFixture::FormFixture(const std::filesystem::path& cd_dir) {
     tavox::Machine& m = machine_.Get();
-    m.MapDrive('D', cd_dir, DriveType::CdRom);
+    Require(m.MapDrive('D', cd_dir, DriveType::CdRom));
     // The reader chose the edition's language on an earlier start, so no dialog is forced.
-    machine_.Settings().WriteInteger("Main", "Language2", 1);
+    Require(machine_.Settings().WriteInteger("Main", "Language2", 1));
     MakeLauncher(std::string()); // no Windows runner: nothing of the CD's is run by accident
 }
 

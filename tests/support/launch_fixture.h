@@ -41,9 +41,9 @@ inline std::chrono::microseconds CpuTime() {
 class LaunchFixture : public testing::Test {
 protected:
     LaunchFixture() {
-        EXPECT_FALSE(CreateMachineLayout(root_));
+        EXPECT_TRUE(CreateMachineLayout(root_));
         machine_ = std::make_unique<Machine>(root_);
-        machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom);
+        EXPECT_TRUE(machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom));
         std::filesystem::create_directories(dir_ / "cd" / "DEMOS" / "X");
         WriteScript(opener_, "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + Quoted(opened_) + ".tmp\nmv " +
                                  Quoted(opened_) + ".tmp " + Quoted(opened_) + "\n");

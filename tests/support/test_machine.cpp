@@ -3,10 +3,10 @@
 namespace tavox::test {
 
 TestMachine::TestMachine() {
-    CreateMachineLayout(dir_ / "machine");
+    Require(CreateMachineLayout(dir_ / "machine"));
     std::filesystem::create_directories(dir_ / "cd");
     machine_ = std::make_unique<Machine>(dir_ / "machine");
-    machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom);
+    Require(machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom));
 }
 
 std::filesystem::path TestMachine::Host(std::string_view windows_path) const {

@@ -5,9 +5,17 @@
 #include "support/temp_dir.h"
 
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 
 namespace tavox::test {
+
+// For the setting-up of a test: a step that fails ends the test with its cause.
+inline void Require(const Status& status) {
+    if (!status) {
+        throw std::runtime_error(status.Error().text);
+    }
+}
 
 // A fresh machine in a temporary directory with a CD directory mapped as drive D:.
 class TestMachine {

@@ -29,8 +29,9 @@ protected:
         test::WriteFile(dir_ / "tree" / "TAVOX" / "TAVOX95.INI", "[Main]\r\n");
         test::WriteFile(dir_ / "tree" / "DATA.BIN", std::string(3 << 20, 'd'));
         ASSERT_TRUE(test::MakeIso(dir_ / "tree", dir_ / "disc.iso", "TAVOX_9905", {}));
-        image_ = OpenDiscImage(dir_ / "disc.iso").image;
-        ASSERT_TRUE(image_);
+        Result<DiscImage> opened = OpenDiscImage(dir_ / "disc.iso");
+        ASSERT_TRUE(opened) << opened.Error().text;
+        image_ = std::move(*opened);
     }
 
     // Runs the dialog; the disc's check waits until `on_dialog` has run on the dialog shown, so that what

@@ -195,12 +195,12 @@ TEST_F(Form1Test, EveryPageOpensFromThePageBar) {
 TEST_F(Form1Test, TheInstalledPageListsWhatTheSettingsRecord) {
     fixture.Machine().Write("C:\\GAMES\\OLD\\OLD.EXE", "MZ");
     ProfileFile settings = fixture.Machine().Settings();
-    settings.WriteString("CD0199", "Old game", "C:\\GAMES\\OLD");
-    settings.WriteString("CD0199", "Old game_", "OLD.EXE,OldGame,");
-    settings.WriteString("CD0199", "Gone game", "C:\\GAMES\\GONE");
-    settings.WriteString("CD0199", "Gone game_", "GONE.EXE,,");
-    settings.WriteString("CD1197", "Too old", "C:\\GAMES\\OLD");
-    settings.WriteString("CD1197", "Too old_", "OLD.EXE,,");
+    EXPECT_TRUE(settings.WriteString("CD0199", "Old game", "C:\\GAMES\\OLD"));
+    EXPECT_TRUE(settings.WriteString("CD0199", "Old game_", "OLD.EXE,OldGame,"));
+    EXPECT_TRUE(settings.WriteString("CD0199", "Gone game", "C:\\GAMES\\GONE"));
+    EXPECT_TRUE(settings.WriteString("CD0199", "Gone game_", "GONE.EXE,,"));
+    EXPECT_TRUE(settings.WriteString("CD1197", "Too old", "C:\\GAMES\\OLD"));
+    EXPECT_TRUE(settings.WriteString("CD1197", "Too old_", "OLD.EXE,,"));
     form().SetInstalledPage();
     EXPECT_EQ(form().catalogue.InstalledCount, 1);
     EXPECT_EQ(form().catalogue.Installed[1].ListName, "Old game");
@@ -362,8 +362,8 @@ TEST_F(Form1Test, TheInstalledPageListsTheSameNameOfTwoIssuesAndGrowsFromThreeTo
     ProfileFile settings = fixture.Machine().Settings();
     const auto record = [&](const std::string& section, const std::string& name) {
         fixture.Machine().Write("C:\\GAMES\\" + name + "\\GO.EXE", "MZ");
-        settings.WriteString(section, name, "C:\\GAMES\\" + name);
-        settings.WriteString(section, name + "_", "GO.EXE,,");
+        EXPECT_TRUE(settings.WriteString(section, name, "C:\\GAMES\\" + name));
+        EXPECT_TRUE(settings.WriteString(section, name + "_", "GO.EXE,,"));
     };
     record("CD0398", "Twice");
     record("CD0199", "Twice");

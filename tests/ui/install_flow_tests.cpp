@@ -43,7 +43,7 @@ protected:
         demo().Gamename = "GAME.EXE";
         demo().InstallType = install_type;
         demo().NotInstalled = 1;
-        files().CreateDirectory("C:\\CD");
+        EXPECT_TRUE(files().CreateDirectory("C:\\CD"));
     }
 
     std::string Recorded(std::string_view key) {
@@ -157,8 +157,8 @@ TEST_F(InstallFlowTest, TheGameIsSearchedForOnTheFixedDrives) {
     // A CD-ROM drive is never searched, whatever it holds.
     const test::TempDir drive_e;
     const test::TempDir drive_f;
-    fixture.Machine().Get().MapDrive('E', drive_e.Path(), DriveType::CdRom);
-    fixture.Machine().Get().MapDrive('F', drive_f.Path(), DriveType::Fixed);
+    ASSERT_TRUE(fixture.Machine().Get().MapDrive('E', drive_e.Path(), DriveType::CdRom));
+    ASSERT_TRUE(fixture.Machine().Get().MapDrive('F', drive_f.Path(), DriveType::Fixed));
     fixture.Machine().Write("E:\\GAME.DAT", "123456");
     fixture.Machine().Write("F:\\HRY\\TADY\\GAME.DAT", "123456");
     fixture.Machine().Write("F:\\HRY\\TADY\\GAME.EXE", "MZ");

@@ -111,7 +111,9 @@ protected:
         watch_->start(1);
     }
 
-    void WriteMain(std::string_view key, int value) { machine_.Settings().WriteInteger("Main", key, value); }
+    void WriteMain(std::string_view key, int value) {
+        EXPECT_TRUE(machine_.Settings().WriteInteger("Main", key, value));
+    }
     int ReadMain(std::string_view key) { return machine_.Settings().ReadInteger("Main", key, -1); }
 
     test::TestMachine machine_;

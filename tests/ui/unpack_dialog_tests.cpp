@@ -1,5 +1,6 @@
 // The unpack dialog over a real main window: archives written for each test, extracted into the machine.
 #include "app/unpack_form.h"
+#include "installer/make_path.h"
 
 #include "platform/machine.h"
 #include "rar-writer/rar_writer.h"
@@ -34,8 +35,7 @@ protected:
         demo.InstallName = "GAME.RAR";
         demo.InstallParam = std::move(files_in_archive);
         form.folders.ChosenDir = "C:\\GAMES\\X";
-        fixture.Machine().Get().Files().CreateDirectory("C:\\GAMES");
-        fixture.Machine().Get().Files().CreateDirectory("C:\\GAMES\\X");
+        EXPECT_TRUE(MakePath(fixture.Machine().Get().Files(), "C:\\GAMES\\X"));
     }
 
     static rw::Archive FourFiles() {

@@ -16,8 +16,10 @@
 namespace {
 
 using tavox::EqualsIgnoringAsciiCase;
+using tavox::FailureKind;
 using tavox::Registry;
 using tavox::RegistryRoot;
+using tavox::Status;
 
 constexpr std::string_view kUsage =
     "Usage:\n"
@@ -190,14 +192,12 @@ std::string ValueLine(std::string_view name, std::string_view data) {
 
 int Add(Registry& registry, const Command& command) {
     const auto& key = command.key;
-    bool written = false;
-    if (command.value_name || command.data) {
-        // Data without a name sets the default value, as reg does.
-        written = registry.WriteString(key.root, key.path, command.value_name.value_or(std::string()),
-                                       command.data.value_or(std::string()));
-    } else {
-        written = registry.CreateKey(key.root, key.path);
-    }
+    // Data without a name sets the default value, as reg does.
+    const Status written =
+        command.value_name || command.data
+            ? registry.WriteString(key.root, key.path, command.value_name.value_or(std::string()),
+                                   command.data.value_or(std::string()))
+            : registry.CreateKey(key.root, key.path);
     return written ? Success() : Fail("The registry file could not be written.");
 }
 
@@ -207,7 +207,12 @@ int Delete(Registry& registry, const Command& command) {
         return NotFound();
     }
     if (command.value_name) {
-        return registry.DeleteValue(key.root, key.path, *command.value_name) ? Success() : NotFound();
+        // Only a value that is not there is not found; a file that cannot be written is a failure.
+        const Status deleted = registry.DeleteValue(key.root, key.path, *command.value_name);
+        if (!deleted && deleted.Error().kind != FailureKind::NotFound) {
+            return Fail("The registry file could not be written.");
+        }
+        return deleted ? Success() : NotFound();
     }
     if (command.all_values) {
         for (const auto& name : registry.ValueNames(key.root, key.path)) {

@@ -109,11 +109,11 @@ TEST(AtomicFile, WritersAtOnceEachPutAWholeFileInPlace) {
     bool second_ok = true;
     std::thread other([&] {
         for (int i = 0; i < 20; ++i) {
-            second_ok = ReplaceFileAtomically(target, second, 0644).has_value() && second_ok;
+            second_ok = ReplaceFileAtomically(target, second, 0644).Ok() && second_ok;
         }
     });
     for (int i = 0; i < 20; ++i) {
-        first_ok = ReplaceFileAtomically(target, first, 0644).has_value() && first_ok;
+        first_ok = ReplaceFileAtomically(target, first, 0644).Ok() && first_ok;
     }
     other.join();
     EXPECT_TRUE(first_ok);

@@ -43,11 +43,11 @@ TEST(Log, KeepsThePreviousRunsFileBesideTheNewOne) {
     const CapturedLog log;
     const fs::path previous = fs::path(log.File()).concat(".1");
     Log(LogLevel::Info, "menu", "first run");
-    StartLog({.file = log.File()});
+    ASSERT_TRUE(StartLog({.file = log.File()}));
     Log(LogLevel::Info, "menu", "second run");
     EXPECT_NE(ReadFile(previous).find("first run"), std::string::npos);
     EXPECT_EQ(log.Text().find("first run"), std::string::npos);
-    StartLog({.file = log.File()});
+    ASSERT_TRUE(StartLog({.file = log.File()}));
     EXPECT_NE(ReadFile(previous).find("second run"), std::string::npos) << "only one run is kept";
     EXPECT_EQ(ReadFile(previous).find("first run"), std::string::npos);
 }

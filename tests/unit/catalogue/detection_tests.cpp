@@ -54,7 +54,7 @@ protected:
 };
 
 TEST_F(DetectionTest, ItemsThatRunFromTheCdNeverTouchTheSettings) {
-    settings.WriteString("CD1298", "QUAKE", "C:\\OLD");
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\OLD"));
     const TDemos item = Checked(Item(0));
     EXPECT_EQ(item.InstalledDir, "D:\\DEMOS\\QUAKE");
     EXPECT_EQ(item.Runnable, 1);
@@ -65,7 +65,7 @@ TEST_F(DetectionTest, ItemsThatRunFromTheCdNeverTouchTheSettings) {
 
 TEST_F(DetectionTest, RecordedDirectoryWithTheProgramMeansInstalled) {
     for (const std::int32_t type : {1, 2, 3}) {
-        settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE\\");
+        EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE\\"));
         machine.Write("C:\\GAMES\\QUAKE\\QUAKE.EXE", "MZ");
         const TDemos item = Checked(Item(type));
         EXPECT_TRUE(Installed(item)) << type;
@@ -77,10 +77,10 @@ TEST_F(DetectionTest, RecordedDirectoryWithTheProgramMeansInstalled) {
 }
 
 TEST_F(DetectionTest, ARecordedDirectoryWithoutTheProgramIsForgotten) {
-    settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE");
-    settings.WriteString("CD1298", "QUAKE_", "QUAKE.EXE,Quake,");
-    settings.WriteString("CD1298", "QUAKE__", "C:\\GAMES\\QUAKE\\UNINST.EXE");
-    settings.WriteString("CD1298", "OTHER", "C:\\OTHER");
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE"));
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE_", "QUAKE.EXE,Quake,"));
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE__", "C:\\GAMES\\QUAKE\\UNINST.EXE"));
+    EXPECT_TRUE(settings.WriteString("CD1298", "OTHER", "C:\\OTHER"));
     machine.Write("C:\\GAMES\\QUAKE\\README.TXT", "text");
     const TDemos item = Checked(Item(2));
     EXPECT_EQ(item.NotInstalled, 1);
@@ -222,8 +222,8 @@ TEST_F(DetectionTest, CdItemsRunWhenTheirTestFileExists) {
 }
 
 TEST_F(DetectionTest, RuleTenMarksInstalledEvenWithoutTheProgram) {
-    settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE");
-    settings.WriteString("CD1298", "QUAKE_", "QUAKE.EXE,Quake,");
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE"));
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE_", "QUAKE.EXE,Quake,"));
     machine.Write("D:\\TAVOX\\FLAG.DAT", "x");
     TDemos item = Item(10, 10);
     item.InstallParam = "FLAG.DAT";
@@ -233,12 +233,12 @@ TEST_F(DetectionTest, RuleTenMarksInstalledEvenWithoutTheProgram) {
 }
 
 TEST_F(DetectionTest, OnlyTheFirstProgramOfAVersionListIsTested) {
-    settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE");
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE"));
     machine.Write("C:\\GAMES\\QUAKE\\DEMO.EXE", "MZ");
     TDemos item = Item(1);
     item.Gamename = "GAME.EXE:Full game;DEMO.EXE:Demo";
     EXPECT_FALSE(Installed(Checked(item)));
-    settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE"); // the failed check forgot it
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\GAMES\\QUAKE")); // the failed check forgot it
     machine.Write("C:\\GAMES\\QUAKE\\GAME.EXE", "MZ");
     EXPECT_TRUE(Installed(Checked(item)));
 }
@@ -246,7 +246,7 @@ TEST_F(DetectionTest, OnlyTheFirstProgramOfAVersionListIsTested) {
 TEST_F(DetectionTest, DirectoriesOutsideEveryDriveCountAsAbsent) {
     Register("Q:\\UNINST.EXE Q:\\GAMES\\INSTALL.LOG");
     EXPECT_FALSE(Installed(Checked(Item(4))));
-    settings.WriteString("CD1298", "QUAKE", "C:\\..\\..\\etc");
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\..\\..\\etc"));
     EXPECT_FALSE(Installed(Checked(Item(1))));
 }
 
@@ -255,7 +255,7 @@ TEST_F(DetectionTest, RecordedDirFallsBackToTheOlderSettingsCopies) {
     machine.Write("C:\\WINDOWS\\tavox.ini", "");
     machine.Write("C:\\tavox.ini", "[CD1298]\r\nQUAKE=C:\\FROM-ROOT\r\n");
     EXPECT_EQ(RecordedDir(Context(), "quake"), "C:\\FROM-ROOT");
-    settings.WriteString("CD1298", "QUAKE", "C:\\CURRENT");
+    EXPECT_TRUE(settings.WriteString("CD1298", "QUAKE", "C:\\CURRENT"));
     EXPECT_EQ(RecordedDir(Context(), "QUAKE"), "C:\\CURRENT");
 }
 

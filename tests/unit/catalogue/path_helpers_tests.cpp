@@ -14,7 +14,7 @@ using test::TempDir;
 class PathHelpersTest : public ::testing::Test {
 protected:
     PathHelpersTest() {
-        CreateMachineLayout(dir.Path());
+        EXPECT_TRUE(CreateMachineLayout(dir.Path()));
         machine = std::make_unique<Machine>(dir.Path());
     }
     TempDir dir;
@@ -48,8 +48,8 @@ TEST_F(PathHelpersTest, CommandDirIsTheDirectoryOfTheProgramItStarts) {
     FileSystem& files = machine->Files();
     ASSERT_TRUE(files.CreateDirectory("C:\\GAMES"));
     ASSERT_TRUE(files.CreateDirectory("C:\\GAMES\\X.EXE KIT"));
-    ASSERT_EQ(files.WriteFile("C:\\GAMES\\X.EXE", "MZ"), 0);
-    ASSERT_EQ(files.WriteFile("C:\\GAMES\\X.EXE KIT\\GO.BAT", "@echo"), 0);
+    ASSERT_TRUE(files.WriteFile("C:\\GAMES\\X.EXE", "MZ"));
+    ASSERT_TRUE(files.WriteFile("C:\\GAMES\\X.EXE KIT\\GO.BAT", "@echo"));
     struct Case {
         const char* command;
         const char* dir;

@@ -116,7 +116,7 @@ protected:
         }
         // A blank in its path; the layout names the Windows directory in lower case, as Wine does.
         root_ = dir_ / "wine prefix";
-        ASSERT_EQ(CreateMachineLayout(root_), std::nullopt);
+        ASSERT_TRUE(CreateMachineLayout(root_));
         machine_ = std::make_unique<Machine>(root_);
         ASSERT_TRUE(machine_->MapDrive('D', *cd, DriveType::CdRom));
         settings_ = std::make_unique<ProfileFile>(Host(machine_->WindowsDir() + "\\tavox.ini"));
@@ -147,8 +147,8 @@ protected:
             }
             planned.plan->environment.emplace_back("SDL_VIDEODRIVER", "dummy");
             planned.plan->environment.emplace_back("SDL_AUDIODRIVER", "dummy");
-            std::optional<ChildProcess> child = Spawn(*planned.plan).child;
-            return {child ? child->Wait() : -1, {}};
+            Result<ChildProcess> child = Spawn(*planned.plan);
+            return {child ? child->Wait() : -1, child ? std::string() : child.Error().text};
         }
         return RunHost(Host(windows_program), arguments, root_.string(), dir_ / "stderr.txt");
     }
@@ -218,7 +218,7 @@ protected:
         EXPECT_EQ(machine_->Files().FileSize(dir + "\\" + fields[0]), std::stoull(fields[1]))
             << "the marker file must have the size the catalogue names";
         EXPECT_TRUE(FileExists(dir + "\\" + ProgramPart(item.Gamename)));
-        settings_->WriteString("CD" + state_.CdIssue, item.ListName, dir);
+        EXPECT_TRUE(settings_->WriteString("CD" + state_.CdIssue, item.ListName, dir));
     }
 
     test::TempDir dir_;
@@ -501,7 +501,7 @@ TEST_F(SampleCd, TheDosInstallerLeavesItsDirectoryForWriteIniOnly) {
         GTEST_SKIP() << "DOSBox is not installed";
     }
     // The menu wrote its settings file before any install; WRITEINI.EXE, a DOS program, keeps its name.
-    settings_->WriteString("CD1298", "OTHER", "C:\\OTHER");
+    EXPECT_TRUE(settings_->WriteString("CD1298", "OTHER", "C:\\OTHER"));
     EXPECT_EQ(Run("D:\\TAVOX\\WRITEINI.EXE", {"NOTHING"}).exit_code, 0);
     EXPECT_FALSE(settings_->ValueExists("CD1298", "NOTHING")) << "no installer ran, nothing to record";
     int checked = 0;
@@ -564,7 +564,7 @@ TEST_F(SampleCd, UninstallListsNameWhatTheInstallersLeaveBehind) {
         GTEST_SKIP() << "DOSBox is not installed";
     }
     // The menu wrote its settings file before any install; WRITEINI.EXE, a DOS program, keeps its name.
-    settings_->WriteString("Main", "Language2", "1");
+    EXPECT_TRUE(settings_->WriteString("Main", "Language2", "1"));
     std::set<std::string> instructions;
     for (TDemos item : Items()) {
         EXPECT_LT(item.Uninstall.size(), 255u) << item.ListName << ": longer than the menu reads";

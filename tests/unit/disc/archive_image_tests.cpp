@@ -98,8 +98,9 @@ protected:
         fs::create_directories(dir_ / "in");
         fs::create_directories(dir_ / "scratch");
         ASSERT_TRUE(test::MakeIso(dir_ / "tree", dir_ / "in" / "disc.iso", "TAVOX_1298", {"-joliet", "on"}));
-        iso_ = OpenDiscImage(dir_ / "in" / "disc.iso").image;
-        ASSERT_TRUE(iso_);
+        Result<DiscImage> opened = OpenDiscImage(dir_ / "in" / "disc.iso");
+        ASSERT_TRUE(opened) << opened.Error().text;
+        iso_ = std::move(*opened);
     }
 
     // The archive's only disc, unpacked into a cache of its own: where it went, or the error.

@@ -37,9 +37,9 @@ protected:
         test::WriteFile(tree / "DATA.BIN", std::string(file_bytes, 'd'));
         const fs::path iso = dir_ / (label + ".iso");
         EXPECT_TRUE(test::MakeIso(tree, iso, label, {"-joliet", "on"}));
-        auto image = OpenDiscImage(iso).image;
+        Result<DiscImage> image = OpenDiscImage(iso);
         EXPECT_TRUE(image);
-        return image.value_or(DiscImage{});
+        return image ? *image : DiscImage{};
     }
 
     std::vector<std::string> CacheEntries() const {

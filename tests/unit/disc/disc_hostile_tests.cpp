@@ -56,11 +56,11 @@ protected:
     }
 
     UnpackResult Unpack(const fs::path& iso) {
-        const DiscImageResult opened = OpenDiscImage(iso);
-        if (!opened.image) {
-            return {UnpackStatus::Failed, opened.error};
+        const Result<DiscImage> opened = OpenDiscImage(iso);
+        if (!opened) {
+            return {UnpackStatus::Failed, opened.Error().text};
         }
-        return UnpackDisc(*opened.image, dir_ / "target", [](auto, auto) { return true; });
+        return UnpackDisc(*opened, dir_ / "target", [](auto, auto) { return true; });
     }
 
     // Nothing but the target and what the test made stands in the test's directory.

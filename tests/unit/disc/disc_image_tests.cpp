@@ -57,13 +57,13 @@ protected:
 
     // Unpacks into a fresh directory and says whether the tree came out whole.
     ::testing::AssertionResult UnpacksWhole(const fs::path& image_path) {
-        const DiscImageResult opened = OpenDiscImage(image_path);
-        if (!opened.image) {
-            return ::testing::AssertionFailure() << opened.error;
+        const Result<DiscImage> opened = OpenDiscImage(image_path);
+        if (!opened) {
+            return ::testing::AssertionFailure() << opened.Error().text;
         }
         const fs::path target = dir_ / ("out" + std::to_string(++outputs_));
         fs::create_directory(target);
-        const UnpackResult result = UnpackDisc(*opened.image, target, [](auto, auto) { return true; });
+        const UnpackResult result = UnpackDisc(*opened, target, [](auto, auto) { return true; });
         if (result.status != UnpackStatus::Done) {
             return ::testing::AssertionFailure() << result.error;
         }
@@ -94,7 +94,7 @@ TEST_F(DiscImageTest, UnpacksJolietAndRockRidgeNamesWholeInTheCLocale) {
 
 TEST_F(DiscImageTest, ReadsRawSectorImagesWhateverTheirExtension) {
     const fs::path iso = Iso();
-    const auto plain = OpenDiscImage(iso).image;
+    const auto plain = OpenDiscImage(iso);
     ASSERT_TRUE(plain);
     struct Case {
         const char* name;
@@ -107,7 +107,7 @@ TEST_F(DiscImageTest, ReadsRawSectorImagesWhateverTheirExtension) {
         SCOPED_TRACE(raw.name);
         ASSERT_TRUE(test::MakeRawImage(iso, dir_ / raw.name, raw.format, raw.sector_size));
         EXPECT_TRUE(UnpacksWhole(dir_ / raw.name));
-        const auto image = OpenDiscImage(dir_ / raw.name).image;
+        const auto image = OpenDiscImage(dir_ / raw.name);
         ASSERT_TRUE(image);
         // The same disc, whatever its container: the same label, serial and cache identity.
         EXPECT_EQ(image->volume.label, "TAVOX_9812");
@@ -132,7 +132,7 @@ TEST_F(DiscImageTest, FollowsACueSheetToTheFirstDataTrack) {
 TEST_F(DiscImageTest, OpensEveryShapeOfTheSameDisc) {
     using enum test::DiscShape;
     const fs::path iso = Iso();
-    const auto plain = OpenDiscImage(iso).image;
+    const auto plain = OpenDiscImage(iso);
     ASSERT_TRUE(plain);
     const fs::path later = dir_ / "later.iso";
     ASSERT_TRUE(test::MakeLaterSessionIso(dir_ / "tree", later, "TAVOX_9812", test::kAudioFirstDataSector));
@@ -146,7 +146,7 @@ TEST_F(DiscImageTest, OpensEveryShapeOfTheSameDisc) {
         SCOPED_TRACE(path.filename().string() + " of shape " + std::to_string(made));
         EXPECT_TRUE(UnpacksWhole(path));
         if (shape != CueAudioFirst) { // a disc mastered for a second session is another disc
-            const auto image = OpenDiscImage(path).image;
+            const auto image = OpenDiscImage(path);
             ASSERT_TRUE(image);
             EXPECT_EQ(image->volume.identity, plain->volume.identity);
         }
@@ -252,10 +252,11 @@ TEST_F(DiscImageTest, RefusesWhatIsNoDiscImageNamingTheFile) {
           Case{"disc.chd", "chdman extractcd"}, Case{"disc.bin.ecm", "unecm"},
           Case{"disc.cdi", "DiscJuggler"}}) {
         SCOPED_TRACE(bad.file);
-        const DiscImageResult opened = OpenDiscImage(dir_ / bad.file);
-        EXPECT_FALSE(opened.image);
-        EXPECT_NE(opened.error.find((dir_ / bad.file).string()), std::string::npos) << opened.error;
-        EXPECT_NE(opened.error.find(bad.says), std::string::npos) << opened.error;
+        const Result<DiscImage> opened = OpenDiscImage(dir_ / bad.file);
+        ASSERT_FALSE(opened);
+        const std::string& error = opened.Error().text;
+        EXPECT_NE(error.find((dir_ / bad.file).string()), std::string::npos) << error;
+        EXPECT_NE(error.find(bad.says), std::string::npos) << error;
     }
 }
 
@@ -263,15 +264,15 @@ TEST_F(DiscImageTest, ATruncatedImageFailsWithAMessage) {
     const fs::path iso = Iso();
     fs::resize_file(iso, fs::file_size(iso) / 2 / 2048 * 2048);
     const auto opened = OpenDiscImage(iso);
-    ASSERT_TRUE(opened.image) << opened.error;
+    ASSERT_TRUE(opened) << opened.Error().text;
     fs::create_directory(dir_ / "out");
-    const UnpackResult result = UnpackDisc(*opened.image, dir_ / "out", [](auto, auto) { return true; });
+    const UnpackResult result = UnpackDisc(*opened, dir_ / "out", [](auto, auto) { return true; });
     EXPECT_EQ(result.status, UnpackStatus::Failed);
     EXPECT_NE(result.error.find(iso.string()), std::string::npos) << result.error;
 }
 
 TEST_F(DiscImageTest, ProgressRisesToTheWholeAndCancelStopsTheUnpack) {
-    const auto image = OpenDiscImage(Iso()).image;
+    const auto image = OpenDiscImage(Iso());
     ASSERT_TRUE(image);
     fs::create_directory(dir_ / "out");
     std::uint64_t last = 0;

@@ -28,7 +28,7 @@ struct StartUp {
 
 StartUp Start(ProfileFile& settings) {
     StartUp start;
-    start.written = settings.WriteInteger(SettingsKey::Main, SettingsKey::Language, 1);
+    start.written = settings.WriteInteger(SettingsKey::Main, SettingsKey::Language, 1).Ok();
     start.language = settings.ReadInteger(SettingsKey::Main, SettingsKey::Language2, 10);
     start.full_screen = settings.ReadBool(SettingsKey::Main, SettingsKey::FullScreen, false);
     return start;

@@ -157,7 +157,7 @@ TEST_F(SettingsFaults, AFullDiskKeepsThePreviousFile) {
         ExpectFailedWrite(failures_, settings, mnt, "disk full");
 
         fs::remove(mnt / "filler");
-        failures_.Expect(settings.WriteString("CD0398", "DOOM", "C:\\DOOM"),
+        failures_.Expect(settings.WriteString("CD0398", "DOOM", "C:\\DOOM").Ok(),
                          "with room again the write succeeds");
         failures_.Expect(settings.ReadString("CD0398", "QUAKE", "") == "C:\\GAMES\\QUAKE",
                          "and keeps the rest");

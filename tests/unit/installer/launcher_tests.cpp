@@ -122,6 +122,7 @@ TEST_F(LauncherTest, FailsAtOnceForWhatCannotBeStarted) {
     WriteFile(games_ / "README.EXE", "Just text.\n");
     WriteFile(games_ / "NOEXEC.EXE", "#!/bin/sh\n");
     WriteFile(games_ / "SETUP.EXE", "MZ\x90");
+    std::filesystem::remove(opener_); // a folder that is there, handed to an opener that is not
     Launcher launcher = MakeLauncher(WithRunner("/nonexistent/wine"));
     bool waited = false;
     launcher.SetWaitHook([&](bool) { waited = true; });
@@ -137,6 +138,7 @@ TEST_F(LauncherTest, FailsAtOnceForWhatCannotBeStarted) {
         {"C:\\GAMES\\NOEXEC.EXE", LaunchFailure::NotRunnable, 0},
         {"C:\\GAMES\\SETUP.EXE", LaunchFailure::SystemError, ENOENT},
         {"explorer D:\\NOWHERE", LaunchFailure::NoSuchProgram, 0},
+        {"explorer C:\\GAMES", LaunchFailure::SystemError, ENOENT}, // the opener is missing, not the folder
     };
     for (const auto& [command, failure, error_number] : cases) {
         for (const LaunchResult& result : {launcher.WaitExec(command, 1), launcher.NormalExec(command, 1)}) {

@@ -88,9 +88,9 @@ TEST(RunnerCommand, IsWineFromThePathWhenNotGiven) {
 class PlanLaunchTest : public testing::Test {
 protected:
     PlanLaunchTest() {
-        EXPECT_FALSE(CreateMachineLayout(root_));
+        EXPECT_TRUE(CreateMachineLayout(root_));
         machine_ = std::make_unique<Machine>(root_);
-        machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom);
+        EXPECT_TRUE(machine_->MapDrive('D', dir_ / "cd", DriveType::CdRom));
         WriteScript(dir_ / "cd" / "DEMOS" / "RUN.EXE", "#!/bin/sh\n");
         WriteFile(dir_ / "cd" / "DEMOS" / "README.TXT", "Hello");
     }
@@ -318,7 +318,7 @@ TEST_F(EngineRoutingTest, DosboxGetsItsConfigurationInAFileThatLivesAsLongAsDosb
                                          temp.string() + "' > '" + copy.string() + ".list'\nexit 7\n");
     const PlannedLaunch planned = Plan("C:\\GAMES\\DOS.EXE");
     ASSERT_TRUE(planned.plan);
-    auto child = Spawn(*planned.plan).child;
+    auto child = Spawn(*planned.plan);
     ASSERT_TRUE(child);
     EXPECT_EQ(child->Wait(), 7);
     EXPECT_EQ(ReadFile(copy), DosboxConfig(planned));
@@ -365,7 +365,7 @@ TEST(ChildProcess, ReportsTheExitStatusOrTheSignal) {
         {"kill -KILL $$", 128 + SIGKILL},
     };
     for (const auto& [script, expected] : cases) {
-        auto child = Spawn(Shell(script)).child;
+        auto child = Spawn(Shell(script));
         ASSERT_TRUE(child) << script;
         EXPECT_EQ(child->Wait(), expected) << script;
         EXPECT_EQ(child->ExitCode(), expected) << script;
@@ -374,7 +374,7 @@ TEST(ChildProcess, ReportsTheExitStatusOrTheSignal) {
 
 TEST(ChildProcess, IsWatchedWithoutBlockingUntilItEnds) {
     TempDir dir;
-    auto child = Spawn(Shell(WaitForFile(dir / "go") + "; exit 3")).child;
+    auto child = Spawn(Shell(WaitForFile(dir / "go") + "; exit 3"));
     ASSERT_TRUE(child);
     EXPECT_EQ(child->ExitCode(), std::nullopt);
     ASSERT_GE(child->ReadinessFd(), 0);
@@ -386,8 +386,9 @@ TEST(ChildProcess, IsWatchedWithoutBlockingUntilItEnds) {
 }
 
 TEST(ChildProcess, DroppingAnEndedChildLeavesNoZombie) {
-    auto child = Spawn(Shell("exit 0")).child;
-    ASSERT_TRUE(child);
+    auto spawned = Spawn(Shell("exit 0"));
+    ASSERT_TRUE(spawned);
+    std::optional<ChildProcess> child(std::move(*spawned));
     const int watch = ::dup(child->ReadinessFd());
     ASSERT_GE(watch, 0);
     ASSERT_TRUE(IsReadable(watch, -1));
@@ -398,9 +399,9 @@ TEST(ChildProcess, DroppingAnEndedChildLeavesNoZombie) {
 
 TEST(ChildProcess, DroppingARunningChildLeavesItRunningAndReapsItLater) {
     TempDir dir;
-    auto child =
-        Spawn(Shell(WaitForFile(dir / "go") + "; echo done > '" + (dir / "done").string() + "'")).child;
-    ASSERT_TRUE(child);
+    auto spawned = Spawn(Shell(WaitForFile(dir / "go") + "; echo done > '" + (dir / "done").string() + "'"));
+    ASSERT_TRUE(spawned);
+    std::optional<ChildProcess> child(std::move(*spawned));
     const int watch = ::dup(child->ReadinessFd());
     ASSERT_GE(watch, 0);
     child.reset();
@@ -419,9 +420,9 @@ TEST(Spawn, FailsForAProgramThatCannotBeExecuted) {
              "/nonexistent/program", "tavox-no-such-command", (dir / "not-executable").string()}) {
         LaunchPlan plan;
         plan.argv = {program};
-        const Spawned spawned = Spawn(plan);
-        EXPECT_FALSE(spawned.child) << program;
-        EXPECT_NE(spawned.error_number, 0) << program;
+        const Result<ChildProcess> spawned = Spawn(plan);
+        ASSERT_FALSE(spawned) << program;
+        EXPECT_NE(spawned.Error().error_number, 0) << program;
     }
 }
 
@@ -435,7 +436,7 @@ TEST(Spawn, GivesTheChildItsDirectoryAndEnvironmentButNoOtherDescriptors) {
               std::to_string(pipe_ends[1]) + " ] && echo leaked; } > '" + (dir / "out").string() + "'");
     plan.working_dir = dir / "work";
     plan.environment = {{"WINEPREFIX", "/the/machine"}, {"HOME", "/elsewhere"}};
-    auto child = Spawn(plan).child;
+    auto child = Spawn(plan);
     ::close(pipe_ends[0]);
     ::close(pipe_ends[1]);
     ASSERT_TRUE(child);

@@ -119,18 +119,22 @@ TEST_F(FileSystemTest, ContentCopyOfAReadOnlyFileCanBeDeletedAgain) {
 }
 
 TEST_F(FileSystemTest, WriteFileReportsWindowsErrorCodes) {
-    EXPECT_EQ(files.WriteFile("C:\\Games\\INSTALL.BAT", "@ECHO OFF\r\n"), 0);
+    const auto write = [this](std::string_view path, std::string_view bytes) {
+        const Status written = files.WriteFile(path, bytes);
+        return written ? 0 : WindowsErrorCode(written.Error());
+    };
+    EXPECT_EQ(write("C:\\Games\\INSTALL.BAT", "@ECHO OFF\r\n"), 0);
     EXPECT_EQ(ReadFile(dir / "c" / "Games" / "INSTALL.BAT"), "@ECHO OFF\r\n");
-    EXPECT_EQ(files.WriteFile("C:\\Games\\INSTALL.BAT", "x"), 0);
+    EXPECT_EQ(write("C:\\Games\\INSTALL.BAT", "x"), 0);
     EXPECT_EQ(ReadFile(dir / "c" / "Games" / "INSTALL.BAT"), "x");
-    EXPECT_EQ(files.WriteFile("C:\\Missing\\INSTALL.BAT", "x"), 3);
-    EXPECT_EQ(files.WriteFile("Q:\\INSTALL.BAT", "x"), 3);
+    EXPECT_EQ(write("C:\\Missing\\INSTALL.BAT", "x"), 3);
+    EXPECT_EQ(write("Q:\\INSTALL.BAT", "x"), 3);
     ASSERT_TRUE(files.SetAttributes("C:\\Games\\INSTALL.BAT", FileAttribute::ReadOnly));
-    EXPECT_EQ(files.WriteFile("C:\\Games\\INSTALL.BAT", "y"), 5);
+    EXPECT_EQ(write("C:\\Games\\INSTALL.BAT", "y"), 5);
     EXPECT_EQ(ReadFile(dir / "c" / "Games" / "INSTALL.BAT"), "x");
     // A link planted under the name is not written through.
     fs::create_symlink(dir / "outside" / "precious.txt", dir / "c" / "Games" / "LINK.BAT");
-    EXPECT_EQ(files.WriteFile("C:\\Games\\LINK.BAT", "overwritten"), 5);
+    EXPECT_EQ(write("C:\\Games\\LINK.BAT", "overwritten"), 5);
     EXPECT_EQ(ReadFile(dir / "outside" / "precious.txt"), "keep me");
 }
 

@@ -18,7 +18,7 @@ using test::WriteFile;
 TEST(Machine, ANewMachineHasTheWindowsFoldersAndDriveC) {
     TempDir dir;
     const fs::path root = dir / "machine";
-    ASSERT_FALSE(CreateMachineLayout(root));
+    ASSERT_TRUE(CreateMachineLayout(root));
     const Machine machine(root);
     EXPECT_EQ(machine.WindowsDir(), "C:\\windows");
     EXPECT_EQ(machine.SystemDir(), "C:\\windows\\SYSTEM");
@@ -37,7 +37,7 @@ TEST(Machine, ALayoutUsesTheFoldersThatExistInAnyCase) {
     for (const std::string existing : {"windows", "Windows", "WINDOWS"}) {
         TempDir dir;
         fs::create_directories(dir / "drive_c" / existing / "System");
-        ASSERT_FALSE(CreateMachineLayout(dir.Path()));
+        ASSERT_TRUE(CreateMachineLayout(dir.Path()));
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(dir / "drive_c" / existing)) {
             names.push_back(entry.path().filename().string());
@@ -52,16 +52,16 @@ TEST(Machine, ALayoutUsesTheFoldersThatExistInAnyCase) {
 
 TEST(Machine, AnExistingMachineIsLeftAsItIs) {
     TempDir dir;
-    ASSERT_FALSE(CreateMachineLayout(dir.Path()));
+    ASSERT_TRUE(CreateMachineLayout(dir.Path()));
     Machine machine(dir.Path());
     ASSERT_TRUE(machine.Reg().WriteString(RegistryRoot::CurrentUser, "Environment", "TMP", "C:\\MyTemp"));
-    ASSERT_FALSE(CreateMachineLayout(dir.Path()));
+    ASSERT_TRUE(CreateMachineLayout(dir.Path()));
     EXPECT_EQ(Machine(dir.Path()).EnvironmentVariable("TMP"), "C:\\MyTemp");
 }
 
 TEST(Machine, CdDrivesAreMappedForWineToo) {
     TempDir dir;
-    ASSERT_FALSE(CreateMachineLayout(dir / "machine"));
+    ASSERT_TRUE(CreateMachineLayout(dir / "machine"));
     fs::create_directories(dir / "disc" / "TAVOX");
     Machine machine(dir / "machine");
     EXPECT_EQ(machine.FirstFreeLetter(), 'D');
@@ -76,7 +76,7 @@ TEST(Machine, CdDrivesAreMappedForWineToo) {
 
 TEST(Machine, NeverReplacesARealDirectoryWithADriveLink) {
     TempDir dir;
-    ASSERT_FALSE(CreateMachineLayout(dir.Path()));
+    ASSERT_TRUE(CreateMachineLayout(dir.Path()));
     fs::create_directories(dir / "dosdevices" / "e:");
     WriteFile(dir / "dosdevices" / "e:" / "file", "x");
     Machine machine(dir.Path());
@@ -86,7 +86,7 @@ TEST(Machine, NeverReplacesARealDirectoryWithADriveLink) {
 
 TEST(Machine, EnvironmentComesFromTheMachineWithReferencesExpanded) {
     TempDir dir;
-    ASSERT_FALSE(CreateMachineLayout(dir.Path()));
+    ASSERT_TRUE(CreateMachineLayout(dir.Path()));
     Machine machine(dir.Path());
     const std::string_view system_environment =
         "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
@@ -114,7 +114,7 @@ TEST(Machine, ReadsARealWinePrefix) {
     fs::create_directories(dir / "dosdevices");
     fs::create_directory_symlink("../drive_c", dir / "dosdevices" / "c:");
     fs::create_symlink("/dev/ttyS0", dir / "dosdevices" / "com1");
-    ASSERT_FALSE(CreateMachineLayout(dir.Path())); // an existing prefix stays as it is
+    ASSERT_TRUE(CreateMachineLayout(dir.Path())); // an existing prefix stays as it is
     const Machine machine(dir.Path());
     EXPECT_EQ(machine.WindowsDir(), "C:\\windows");
     EXPECT_EQ(machine.SystemDir(), "C:\\windows\\system32");

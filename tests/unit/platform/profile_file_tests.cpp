@@ -336,7 +336,7 @@ TEST_F(ProfileWrite, FailureReturnsFalseAndKeepsTheOldFile) {
     rlimit small = saved;
     small.rlim_cur = 64;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = ini.WriteString("A", "y", std::string(200, 'v'));
+    const bool written = ini.WriteString("A", "y", std::string(200, 'v')).Ok();
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, old_handler);
     EXPECT_FALSE(written);

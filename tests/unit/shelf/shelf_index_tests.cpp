@@ -246,10 +246,10 @@ TEST(InstalledMarks, MarkTheItemsTheInstalledPageLists) {
     test::TestMachine machine;
     machine.Write("C:\\GAMES\\TK\\TK.EXE", "");
     ProfileFile settings = machine.Settings();
-    settings.WriteString("CD1298", "TURBO KANOE", "C:\\GAMES\\TK");
-    settings.WriteString("CD1298", "TURBO KANOE_", "TK.EXE,,");
-    settings.WriteString("CD1298", "GONE", "C:\\GAMES\\GONE");
-    settings.WriteString("CD1298", "GONE_", "GONE.EXE,,");
+    EXPECT_TRUE(settings.WriteString("CD1298", "TURBO KANOE", "C:\\GAMES\\TK"));
+    EXPECT_TRUE(settings.WriteString("CD1298", "TURBO KANOE_", "TK.EXE,,"));
+    EXPECT_TRUE(settings.WriteString("CD1298", "GONE", "C:\\GAMES\\GONE"));
+    EXPECT_TRUE(settings.WriteString("CD1298", "GONE_", "GONE.EXE,,"));
     const InstalledMarks marks(settings, machine.Get().Files());
     EXPECT_TRUE(marks.Contains("1298", PageKind::Demos, "Turbo Kanoe"));
     EXPECT_FALSE(marks.Contains("0199", PageKind::Demos, "TURBO KANOE")) << "another issue";

@@ -291,8 +291,8 @@ TEST(UnrarArchive, AFileFailingItsCheckIsBadDataLeavesNothingAndTheWalkGoesOn) {
     TempDir dir;
     // The first file's stored data, "testdir\test.txt", with one byte changed.
     const auto volume = tavox::unrar::ReadVolume((kFixtures / "test_read_format_rar_windows.rar").string());
-    ASSERT_TRUE(std::holds_alternative<tavox::unrar::RarVolume>(volume));
-    const std::size_t data_at = std::get<tavox::unrar::RarVolume>(volume).entries.at(0).data.offset;
+    ASSERT_TRUE(volume);
+    const std::size_t data_at = volume->entries.at(0).data.offset;
     const fs::path damaged =
         PatchedCopy(dir, "test_read_format_rar_windows.rar", [data_at](std::string& bytes) {
             bytes[data_at] = static_cast<char>(bytes[data_at] ^ 0x20);

@@ -23,7 +23,9 @@ int WriteFile(const fs::path& target, const std::vector<std::string>& parts, std
     if (const int created = OutputFile::Create(target.string(), parts, file); created != 0) {
         return created;
     }
-    file.Write(Bytes(content));
+    if (const int written = file.Write(Bytes(content)); written != 0) {
+        return written;
+    }
     return file.Commit(0644, 0);
 }
 
@@ -78,7 +80,7 @@ TEST(UnrarOutput, AnUnfinishedFileLeavesNothingAndKeepsTheOldOne) {
     {
         OutputFile file;
         ASSERT_EQ(OutputFile::Create(dir.Path().string(), {"file.txt"}, file), 0);
-        file.Write(Bytes("half"));
+        EXPECT_EQ(file.Write(Bytes("half")), 0);
     }
     EXPECT_EQ(ReadFile(dir / "file.txt"), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1);
@@ -94,7 +96,7 @@ TEST(UnrarOutput, CommittedFilesGetTheirModeAndTime) {
     TempDir dir;
     OutputFile file;
     ASSERT_EQ(OutputFile::Create(dir.Path().string(), {"ro.txt"}, file), 0);
-    file.Write(Bytes("data"));
+    ASSERT_EQ(file.Write(Bytes("data")), 0);
     ASSERT_EQ(file.Commit(0444, 897912000), 0);
     const auto status = fs::status(dir / "ro.txt");
     EXPECT_EQ(status.permissions() & fs::perms::all,

@@ -150,8 +150,8 @@ TEST(UnrarRar15, InASolidArchiveTheEarlierFilesAreUnpackedAlongAndLeftOut) {
     TempDir dir;
     std::string bytes = ReadFile(RarFixture("rar3-solid.rar"));
     const auto volume = unrar::ReadVolume(RarFixture("rar3-solid.rar").string());
-    ASSERT_TRUE(std::holds_alternative<unrar::RarVolume>(volume));
-    for (const unrar::RarEntry& entry : std::get<unrar::RarVolume>(volume).entries) {
+    ASSERT_TRUE(volume);
+    for (const unrar::RarEntry& entry : volume->entries) {
         const std::size_t header_at = entry.data.offset - entry.decoder_header.size();
         std::string header = entry.decoder_header;
         header[24] = 15;
