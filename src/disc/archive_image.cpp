@@ -82,8 +82,14 @@ std::unique_ptr<ArchiveReader> ReaderAt(const fs::path& archive, std::string_vie
 std::optional<UnpackResult> CopyMember(ArchiveReader& reader, const ArchiveMember& member,
                                        const fs::path& path, std::uint64_t& done, std::uint64_t total,
                                        const UnpackProgress& progress) {
-    if (!MakeParents(path)) {
-        return std::nullopt; // a name that clashes with a file: left out
+    if (const Status made = MakeParents(path); !made) {
+        if (made.Error().kind == FailureKind::Exists) {
+            return std::nullopt; // a name that clashes with a file: left out
+        }
+        return UnpackResult{
+            UnpackStatus::Failed,
+            (made.Error().kind == FailureKind::NoSpace ? "There is no room for " : "Cannot write ") +
+                Quoted(path.string()) + "."};
     }
     const UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (!file.Valid()) {

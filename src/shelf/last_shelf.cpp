@@ -1,6 +1,7 @@
 #include "shelf/last_shelf.h"
 
 #include "base/atomic_file.h"
+#include "base/log.h"
 #include "base/unique_fd.h"
 #include "disc/disc_search.h"
 
@@ -36,8 +37,11 @@ std::optional<fs::path> LastShelf() {
 void RememberShelf(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(MemoryFile().parent_path(), ec);
-    // Not remembering is no reason to stop the shelf from opening.
-    static_cast<void>(ReplaceFileAtomically(MemoryFile(), fs::absolute(folder, ec).string(), 0644));
+    // Not remembering is no reason to stop the shelf from opening; the log keeps why.
+    const auto written = ReplaceFileAtomically(MemoryFile(), fs::absolute(folder, ec).string(), 0644);
+    if (!written) {
+        LogFailure(LogLevel::Warning, "shelf", Status(written.Error()));
+    }
 }
 
 bool IsShelfFolder(const fs::path& path) {
