@@ -65,6 +65,19 @@ directory_start() {
     menu_on A --cd "$cd_dir"
 }
 
+# Times `start` on an empty cache and `baseline` on an empty extraction directory, alternating, RUNS times
+# each, into $work/NAME.ms and $work/NAME-baseline.ms.
+alternate() { # name start baseline
+    : >"$work/$1.ms"
+    : >"$work/$1-baseline.ms"
+    for _ in $(seq "$runs"); do
+        fresh "$work/cache"
+        elapsed_ms "$2" >>"$work/$1.ms"
+        fresh "$work/extracted"
+        elapsed_ms "$3" >>"$work/$1-baseline.ms"
+    done
+}
+
 # Warm-up: the image in the page cache for both, the menu's machine laid out. Each timed run starts on an
 # empty directory with nothing left to write out.
 fresh "$work/extracted"
@@ -72,28 +85,14 @@ elapsed_ms bsdtar_extract >/dev/null
 fresh "$work/cache"
 elapsed_ms first_start >/dev/null
 elapsed_ms directory_start >/dev/null
-: >"$work/first.ms"
-: >"$work/bsdtar.ms"
-for _ in $(seq "$runs"); do
-    fresh "$work/cache"
-    elapsed_ms first_start >>"$work/first.ms"
-    fresh "$work/extracted"
-    elapsed_ms bsdtar_extract >>"$work/bsdtar.ms"
-done
+alternate first first_start bsdtar_extract
 shape_lines=()
 # The image inside a .7z (fast packing: the files are incompressible either way).
 if command -v 7z >/dev/null; then
     (cd "$work" && 7z a -bd -mx=1 disc.7z disc.iso >/dev/null)
-    : >"$work/archive.ms"
-    : >"$work/pipe.ms"
-    for _ in $(seq "$runs"); do
-        fresh "$work/cache"
-        elapsed_ms archive_start >>"$work/archive.ms"
-        fresh "$work/extracted"
-        elapsed_ms bsdtar_pipe >>"$work/pipe.ms"
-    done
+    alternate archive archive_start bsdtar_pipe
     archive_ms=$(median <"$work/archive.ms")
-    pipe_ms=$(median <"$work/pipe.ms")
+    pipe_ms=$(median <"$work/archive-baseline.ms")
     shape_lines+=("first start from the image in a .7z, median of $runs: menu $archive_ms ms, bsdtar -xOf | \
 bsdtar -xf $pipe_ms ms, ratio $(ratio "$archive_ms" "$pipe_ms")")
     rm "$work/disc.7z"
@@ -106,16 +105,9 @@ for shape in nrg mds ccd cue-per-track; do
     shape_start() {
         XDG_CACHE_HOME=$work/cache menu_on "$shape_image"
     }
-    : >"$work/shape.ms"
-    : >"$work/shape-bsdtar.ms"
-    for _ in $(seq "$runs"); do
-        fresh "$work/cache"
-        elapsed_ms shape_start >>"$work/shape.ms"
-        fresh "$work/extracted"
-        elapsed_ms bsdtar_extract >>"$work/shape-bsdtar.ms"
-    done
+    alternate shape shape_start bsdtar_extract
     shape_ms=$(median <"$work/shape.ms")
-    shape_bsdtar_ms=$(median <"$work/shape-bsdtar.ms")
+    shape_bsdtar_ms=$(median <"$work/shape-baseline.ms")
     shape_lines+=("first start from the $shape shape, median of $runs: menu $shape_ms ms, bsdtar -xf of the .iso \
 $shape_bsdtar_ms ms, ratio $(ratio "$shape_ms" "$shape_bsdtar_ms")")
     rm -rf "$work/shape"
@@ -128,7 +120,7 @@ for _ in $(seq $((runs * 5))); do
     elapsed_ms directory_start >>"$work/dir.ms"
 done
 first_ms=$(median <"$work/first.ms")
-bsdtar_ms=$(median <"$work/bsdtar.ms")
+bsdtar_ms=$(median <"$work/first-baseline.ms")
 later_ms=$(median <"$work/later.ms")
 dir_ms=$(median <"$work/dir.ms")
 size_mb=$(($(stat -c %s "$work/disc.iso") >> 20))

@@ -14,12 +14,6 @@ namespace {
 constexpr int kClientWidth = 323;
 constexpr int kClientHeight = 199;
 
-QFont ArialFont(int pixel_height) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixel_height);
-    return font;
-}
-
 } // namespace
 
 ArchiveDiscChooser::ArchiveDiscChooser(const std::string& archive_name, const std::vector<std::string>& names,

@@ -7,6 +7,7 @@
 #include "installer/make_path.h"
 #include "installer/ui/screen_centre.h"
 #include "platform/machine.h"
+#include "presentation/widgets.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -29,12 +30,6 @@ constexpr int kItemHeight = 16;
 constexpr std::size_t kDemoNameStart = 9;
 constexpr std::size_t kReaderNameStart = 11;
 constexpr std::size_t kDefaultNameLength = 50;
-
-QFont ArialFont(int pixel_height) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixel_height);
-    return font;
-}
 
 // Table texts and catalogue names are in the code page of the edition's Windows, which the default
 // character set stands for.

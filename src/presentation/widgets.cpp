@@ -31,6 +31,12 @@ QFont LabelFont(int pixel_height, bool bold) {
     return font;
 }
 
+QFont ArialFont(int pixel_height) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixel_height);
+    return font;
+}
+
 Component::Component(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);

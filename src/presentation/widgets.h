@@ -131,5 +131,7 @@ CodePage LabelCodePage(int charset);
 
 // The font of the form's labels, with the usual substitutes where it is not installed.
 QFont LabelFont(int pixel_height, bool bold);
+// The font of the dialogs' controls (Arial, at a height in pixels).
+QFont ArialFont(int pixel_height);
 
 } // namespace tavox
